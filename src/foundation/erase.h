@@ -1,0 +1,77 @@
+// The context every erase primitive works in: clean or preview mode, a sink
+// that hears of every removal, the pump that keeps the window alive during
+// long walks, and the run's cancel flag.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace nv {
+
+enum class RemovalKind {
+    File,        // a file deleted (bytes = its size)
+    Folder,      // a folder tree deleted or emptied (bytes = its total size)
+    Key,         // a registry key deleted with the plain delete
+    KeyTree,     // a registry key deleted with all its subkeys
+    Value,       // a registry value deleted
+    IniSection,  // a section removed from an INI file
+    AtReboot,    // a file marked for deletion at the next system start
+    Command,     // a program started to clean on our behalf
+    RecycleBin,  // the Recycle Bin emptied
+    Clipboard,   // the clipboard emptied
+    RecentDocs,  // the shell's recent-documents list cleared
+    Refused,     // a protected or unsafe target that was not touched
+};
+
+// Lower-case name used in the preview listing: "file", "keytree", ...
+const wchar_t* RemovalKindName(RemovalKind kind);
+
+struct Removal {
+    RemovalKind kind;
+    std::wstring target;  // path, "ROOT\sub\key", "ROOT\sub\key\value", command line
+    double bytes = 0;
+};
+
+class EraseSink {
+public:
+    virtual ~EraseSink() = default;
+    virtual void OnRemoval(const Removal& removal) = 0;
+};
+
+class EraseContext {
+public:
+    EraseContext() = default;
+    explicit EraseContext(bool preview) : preview_(preview) {}
+
+    // In preview mode nothing is deleted, created or written; every count
+    // still comes out as a clean on the same state would report it.
+    bool preview() const { return preview_; }
+    void set_preview(bool on) { preview_ = on; }
+
+    void set_sink(EraseSink* sink) { sink_ = sink; }
+    void Report(RemovalKind kind, const std::wstring& target, double bytes = 0) const {
+        if (sink_) sink_->OnRemoval({kind, target, bytes});
+    }
+
+    // The pump processes pending window messages. MaybePump() calls it when
+    // about 15 ms have passed since the last call: pumping after every file
+    // would make walks several times slower for no visible gain.
+    void set_pump(std::function<void()> pump) { pump_ = std::move(pump); }
+    void MaybePump();
+    void PumpNow();
+    const std::function<void()>& pump() const { return pump_; }
+
+    void set_cancel_flag(const bool* flag) { cancel_ = flag; }
+    bool cancelled() const { return cancel_ && *cancel_; }
+
+private:
+    bool preview_ = false;
+    EraseSink* sink_ = nullptr;
+    std::function<void()> pump_;
+    const bool* cancel_ = nullptr;
+    DWORD lastPump_ = 0;
+};
+
+}  // namespace nv

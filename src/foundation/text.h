@@ -1,0 +1,43 @@
+// Small text helpers shared by every subsystem. Text is UTF-16 inside.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nv {
+
+// Removes blanks (the space character only) at both ends, as the profile,
+// registry and path code expects; tabs and other white space stay.
+std::wstring TrimBlanks(std::wstring_view s);
+
+// Lower-cases with the system's case mapping.
+std::wstring ToLower(std::wstring_view s);
+
+// The shortest plain decimal text of a double: 3500000 gives "3500000",
+// 0.5 gives "0.5"; never an exponent.
+std::wstring NumberText(double v);
+
+// A number with two decimals, rounded ("0.00" pattern): 1.005 MB etc.
+std::wstring FixedTwo(double v);
+
+// Bytes shown as megabytes with two decimals: 1048576 gives "1.00".
+std::wstring MegabytesText(double bytes);
+
+// The platform's text-to-number conversion (surrounding blanks, sign and
+// decimal point accepted); nothing for empty text or text that is no number.
+std::optional<double> ParseNumber(std::wstring_view s);
+
+std::string ToUtf8(std::wstring_view s);
+std::wstring FromUtf8(std::string_view s);
+std::string ToAnsi(std::wstring_view s, bool* lossless = nullptr);
+std::wstring FromAnsi(std::string_view s);
+
+// Splits at every occurrence of sep (empty pieces kept).
+std::vector<std::wstring> Split(std::wstring_view s, wchar_t sep);
+
+bool StartsWith(std::wstring_view s, std::wstring_view prefix);
+bool EndsWith(std::wstring_view s, std::wstring_view suffix);
+
+}  // namespace nv

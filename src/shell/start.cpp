@@ -1,0 +1,4 @@
+#include "shell/start.h"
+namespace nv {
+int StartProgram(HINSTANCE) { return 0; }
+}

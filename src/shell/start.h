@@ -1,0 +1,5 @@
+#pragma once
+#include <windows.h>
+namespace nv {
+int StartProgram(HINSTANCE instance);
+}

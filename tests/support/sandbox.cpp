@@ -1,0 +1,163 @@
+#include "sandbox.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "foundation/handles.h"
+#include "foundation/text.h"
+
+namespace nvtest {
+
+bool InSandbox() {
+    wchar_t token[128] = {};
+    DWORD n = GetEnvironmentVariableW(L"NORVALE_SANDBOX_TOKEN", token, 128);
+    if (n == 0 || n >= 128) return false;
+    std::ifstream marker("C:\\norvale-sandbox.txt", std::ios::binary);
+    std::string line;
+    if (!marker || !std::getline(marker, line)) return false;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    if (line.empty() || nv::FromUtf8(line) != token) return false;
+    if (GetDriveTypeW(L"Z:\\") != DRIVE_NO_ROOT_DIR) return false;
+    return true;
+}
+
+namespace {
+class SandboxGuard : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (InSandbox()) return;
+        std::fprintf(stderr,
+                     "Refusing to run: these tests delete files and registry keys and run only inside the\n"
+                     "sandboxed Wine prefix that tools/test creates.\n");
+        std::fflush(stderr);
+        std::_Exit(2);
+    }
+};
+const auto* const g_guard = ::testing::AddGlobalTestEnvironment(new SandboxGuard);
+
+int g_counter = 0;
+}  // namespace
+
+void MakeDirs(const std::wstring& path) {
+    for (size_t p = path.find(L'\\', 3); ; p = path.find(L'\\', p + 1)) {
+        CreateDirectoryW(path.substr(0, p).c_str(), nullptr);
+        if (p == std::wstring::npos) break;
+    }
+}
+
+ScratchDir::ScratchDir(const std::wstring& name) {
+    path_ = L"C:\\nvtest\\" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++g_counter);
+    RemoveTree(path_);
+    MakeDirs(path_);
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+void RemoveTree(const std::wstring& path) {
+    DWORD attr = GetFileAttributesW(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL | (attr & FILE_ATTRIBUTE_DIRECTORY));
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    if (!(attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW fd;
+        nv::ScopedFind f(FindFirstFileW((path + L"\\*").c_str(), &fd));
+        if (f) {
+            do {
+                std::wstring n = fd.cFileName;
+                if (n == L"." || n == L"..") continue;
+                RemoveTree(path + L"\\" + n);
+            } while (FindNextFileW(f.get(), &fd));
+        }
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void WriteFile(const std::wstring& path, uint64_t bytes, char fill) {
+    size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos) MakeDirs(path.substr(0, slash));
+    nv::ScopedFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(static_cast<bool>(f)) << Narrow(path);
+    std::vector<char> chunk(64 * 1024, fill);
+    while (bytes > 0) {
+        DWORD n = static_cast<DWORD>(bytes < chunk.size() ? bytes : chunk.size());
+        DWORD written = 0;
+        ::WriteFile(f.get(), chunk.data(), n, &written, nullptr);
+        bytes -= n;
+    }
+}
+
+void WriteText(const std::wstring& path, const std::string& text) {
+    size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos) MakeDirs(path.substr(0, slash));
+    nv::ScopedFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(static_cast<bool>(f)) << Narrow(path);
+    DWORD written = 0;
+    ::WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string ReadText(const std::wstring& path) {
+    nv::ScopedFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 0, nullptr));
+    if (!f) return {};
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(f.get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    return out;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDir(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TestKey::TestKey(const std::wstring& name)
+    : sub_(L"Software\\NorvaleTests\\" + name + L"-" + std::to_wstring(GetCurrentProcessId())) {
+    DeleteTree(HKEY_CURRENT_USER, sub_);
+    CreateKey(HKEY_CURRENT_USER, sub_);
+}
+
+TestKey::~TestKey() { DeleteTree(HKEY_CURRENT_USER, sub_); }
+
+void SetString(HKEY root, const std::wstring& sub, const std::wstring& name, const std::wstring& data) {
+    RegSetKeyValueW(root, sub.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetDword(HKEY root, const std::wstring& sub, const std::wstring& name, DWORD data) {
+    RegSetKeyValueW(root, sub.c_str(), name.c_str(), REG_DWORD, &data, sizeof data);
+}
+
+void CreateKey(HKEY root, const std::wstring& sub) {
+    HKEY k;
+    if (RegCreateKeyExW(root, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) == ERROR_SUCCESS)
+        RegCloseKey(k);
+}
+
+bool KeyExists(HKEY root, const std::wstring& sub) {
+    HKEY k;
+    if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool ValueExists(HKEY root, const std::wstring& sub, const std::wstring& name) {
+    return RegGetValueW(root, sub.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void DeleteTree(HKEY root, const std::wstring& sub) { SHDeleteKeyW(root, sub.c_str()); }
+
+std::string Narrow(const std::wstring& s) { return nv::ToUtf8(s); }
+
+}  // namespace nvtest

@@ -1,0 +1,130 @@
+# Shared by the tools/ scripts: paths, package installation, sandboxed Wine
+# prefixes, Xvfb. Source it; it defines functions and a few variables only.
+
+NV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+NV_BUILD=${NV_BUILD:-$NV_ROOT/build}
+NV_WINE=$NV_BUILD/wine
+
+nv_log() { printf '%s\n' "$*" >&2; }
+
+nv_sudo() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Debian/Ubuntu packages the build and the tests need.
+NV_PACKAGES="cmake make mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 wine xvfb xauth googletest"
+
+nv_install() {
+  local missing=() p
+  for p in $NV_PACKAGES "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  nv_log "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  nv_sudo apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null 2>&1 || {
+    nv_sudo apt-get update -qq >/dev/null 2>&1
+    nv_sudo apt-get install -y --no-install-recommends "${missing[@]}" || return 1
+  }
+}
+
+nv_build() {
+  local type=${NV_BUILD_TYPE:-Release}
+  if [ ! -f "$NV_BUILD/CMakeCache.txt" ]; then
+    cmake -S "$NV_ROOT" -B "$NV_BUILD" \
+      -DCMAKE_TOOLCHAIN_FILE="$NV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE="$type" >/dev/null || return 1
+  fi
+  cmake --build "$NV_BUILD" -j"$(nproc)" "$@"
+}
+
+# Environment for every Wine process we start. HOME and XDG_DATA_HOME point
+# into the sandbox too: Wine's Recycle Bin is the desktop trash under
+# XDG_DATA_HOME, and new shell-folder links are made towards HOME.
+nv_wine_env() {
+  local prefix=$1 sandbox
+  sandbox=$(dirname "$prefix")/$(basename "$prefix")-home
+  mkdir -p "$sandbox/.local/share"
+  if [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
+    export XAUTHORITY="$HOME/.Xauthority"
+  fi
+  export WINEPREFIX=$prefix
+  export HOME=$sandbox
+  export XDG_DATA_HOME=$sandbox/.local/share
+  export WINEDEBUG=${NV_WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+}
+
+# A new prefix maps Z: to the whole Linux file system and links the profile's
+# Desktop, Documents, ... into the Linux home; Wine deletes through links.
+# Remove the drive mapping and replace every link under drive_c with a real,
+# empty folder, so that nothing the program deletes can reach the host.
+nv_sanitise_prefix() {
+  local prefix=$1 link
+  rm -f "$prefix/dosdevices/z:" "$prefix/dosdevices/z::"
+  while IFS= read -r -d '' link; do
+    rm -f "$link" && mkdir -p "$link"
+  done < <(find "$prefix/drive_c/users" "$prefix/drive_c/ProgramData" -type l -print0 2>/dev/null)
+}
+
+# Creates (or refreshes) a sandboxed prefix and leaves a persistent
+# wineserver running for it. $2 = "fresh" throws an old one away first.
+nv_prefix() {
+  local prefix=$1 mode=${2:-keep}
+  nv_wine_env "$prefix"
+  if [ "$mode" = fresh ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$prefix" "$(dirname "$prefix")/$(basename "$prefix")-home"
+    nv_wine_env "$prefix"
+  fi
+  mkdir -p "$(dirname "$prefix")"
+  if [ ! -f "$prefix/system.reg" ]; then
+    nv_log "Creating Wine prefix $prefix"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  nv_sanitise_prefix "$prefix"
+  # Windows can be created even without an X display.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d 'x11,null' /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  nv_sanitise_prefix "$prefix"
+  # A token that test executables compare with the marker file before they
+  # do anything destructive: outside this prefix they refuse to run.
+  local token
+  token=$(od -An -N8 -tx1 /dev/urandom | tr -d ' \n')
+  printf '%s\r\n' "$token" > "$prefix/drive_c/norvale-sandbox.txt"
+  export NORVALE_SANDBOX_TOKEN=$token
+  wineserver -p >/dev/null 2>&1 || true
+  # Start the background processes now, detached from any caller's pipes.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+nv_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+}
+
+NV_XVFB_PID=
+nv_xvfb() {
+  local size=${1:-1280x1024x24} n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
+    NV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      sleep 0.1
+    done
+    kill "$NV_XVFB_PID" 2>/dev/null
+  done
+  nv_log "Could not start Xvfb"
+  return 1
+}
+
+nv_stop_xvfb() {
+  [ -n "$NV_XVFB_PID" ] && kill "$NV_XVFB_PID" 2>/dev/null
+  NV_XVFB_PID=
+}
