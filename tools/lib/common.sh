@@ -128,3 +128,17 @@ nv_stop_xvfb() {
   [ -n "$NV_XVFB_PID" ] && kill "$NV_XVFB_PID" 2>/dev/null
   NV_XVFB_PID=
 }
+
+# Copies the application folder build/bin into the prefix, so the program
+# runs from an ordinary Windows path (the prefix has no drive for the Linux
+# file system). Files the program wrote there itself (its profile and
+# lists) are kept. Prints the Windows path of cleaner.exe.
+NV_INSTALL_DIR='C:\Program Files\Norvale System Cleaner'
+nv_install_app() {
+  local prefix=$1 dest
+  dest="$prefix/drive_c/Program Files/Norvale System Cleaner"
+  mkdir -p "$dest"
+  cp -r "$NV_BUILD/bin/." "$dest/"
+  rm -f "$dest"/*_tests.exe
+  printf '%s\\cleaner.exe\n' "$NV_INSTALL_DIR"
+}

@@ -1,0 +1,84 @@
+// The main window: menu bar, toolbar, home and status panels, totals strip.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "shell/MainState.h"
+
+namespace nv {
+
+class frmMainCode {
+public:
+    // Creates the window hidden and runs its load. One per process.
+    static frmMainCode* Load();
+    static frmMainCode* Instance();
+    // Destroys the window without ending the process (tests).
+    static void Unload();
+
+    HWND hwnd() const { return hwnd_; }
+    HWND control(int id) const;  // any control of the window, panels included
+    MainState& state() { return state_; }
+
+    void Show();
+    void ShowHomePanel();
+    void ShowStatusPanel();
+    bool StatusPanelVisible() const;
+    void ClearSelections();
+
+    // The status routine every cleaning item calls at its start.
+    void showstatus(const std::wstring& label);
+    // Result list: append a row (it becomes the current row), set the
+    // current row's "Status" column, clear.
+    void AppendRow(const std::wstring& item);
+    void SetCurrentStatus(const std::wstring& text);
+    void ClearRows();
+    void SetProgress(int value);
+    void SetAction(const std::wstring& text);
+    void ShowTotals();  // Label14 from the counters
+    void SetLastCleanText(const std::wstring& text);
+
+    // The cleaning run (status panel, result rows, totals).
+    void CleanNow();
+    bool RunInProgress() const { return running_; }
+    void RequestCancel() { cancelRequested_ = true; }
+
+    void ExitProgram();
+    void OnCommand(int id);
+
+    // Tests replace the end of the process and see it instead.
+    static void SetExitHook(std::function<void()> hook);
+
+private:
+    frmMainCode() = default;
+public:
+    static LRESULT CALLBACK WndProcThunk(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void CreateToolbar();
+    void CreateHomePanel();
+    void CreateStatusPanel();
+    void CreateTotalsStrip();
+    void Form_Load();
+    void Form_Activate();
+    void Timer1_Timer();
+    void OnImageHover(int id);
+
+    HWND hwnd_ = nullptr;
+    HWND frame2_ = nullptr;  // home panel
+    HWND frame4_ = nullptr;  // status panel
+    HWND list_ = nullptr;
+    HICON icon_ = nullptr;
+    MainState state_;
+    int currentRow_ = -1;
+    bool running_ = false;
+    bool cancelRequested_ = false;
+
+    friend class MainRunView;
+};
+
+}  // namespace nv

@@ -1,0 +1,75 @@
+#include "shell/menus.h"
+
+#include <string>
+#include <vector>
+
+#include "shell/resource.h"
+
+namespace nv::menus {
+namespace {
+
+using namespace nv::ids;
+
+constexpr MenuItem kFile[] = {
+    {L"CleanNow1", L"Clean Now", CleanNow1, L"Ctrl+N", FCONTROL, 'N'},
+    {L"fg1", L"-", 0, nullptr, 0, 0},
+    {L"CleanSettings", L"Clean Settings", CleanSettings, L"Ctrl+S", FCONTROL, 'S'},
+    {L"fg2", L"-", 0, nullptr, 0, 0},
+    {L"CleanOptions", L"Clean Options", CleanOptions, L"Ctrl+O", FCONTROL, 'O'},
+    {L"fg3", L"-", 0, nullptr, 0, 0},
+    {L"exit", L"Exit", exit, L"Ctrl+X", FCONTROL, 'X'},
+};
+constexpr MenuItem kTool[] = {
+    {L"CleanRegistry", L"Clean Registry", CleanRegistry, nullptr, 0, 0},
+    {L"fg4", L"-", 0, nullptr, 0, 0},
+    {L"SearchandErase", L"Search and Erase", SearchandErase, nullptr, 0, 0},
+    {L"fg5", L"-", 0, nullptr, 0, 0},
+    {L"FileShredder", L"File Shredder", FileShredder, nullptr, 0, 0},
+};
+constexpr MenuItem kHelp[] = {
+    {L"help1", L"Help", help1, L"F1", 0, VK_F1},
+    {L"f1", L"-", 0, nullptr, 0, 0},
+    {L"OurWebsite", L"Our Website", OurWebsite, L"Ctrl+W", FCONTROL, 'W'},
+    {L"fg9", L"-", 0, nullptr, 0, 0},
+    {L"friend", L"Tell a Friend", friend_, nullptr, 0, 0},
+    {L"f2", L"-", 0, nullptr, 0, 0},
+    {L"about", L"About", about, L"Ctrl+A", FCONTROL, 'A'},
+};
+const Menu kMenus[] = {
+    {L"file", L"File(&F)", kFile},
+    {L"Tool", L"Tool(&T)", kTool},
+    {L"help", L"Help(&H)", kHelp},
+};
+
+}  // namespace
+
+std::span<const Menu> MainMenu() { return kMenus; }
+
+HMENU BuildMenuBar() {
+    HMENU bar = CreateMenu();
+    for (const Menu& m : kMenus) {
+        HMENU popup = CreatePopupMenu();
+        for (const MenuItem& it : m.items) {
+            if (std::wstring(it.caption) == L"-") {
+                AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+                continue;
+            }
+            std::wstring text = it.caption;
+            if (it.shortcut) text += std::wstring(L"\t") + it.shortcut;
+            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(it.command), text.c_str());
+        }
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), m.caption);
+    }
+    return bar;
+}
+
+HACCEL BuildAccelerators() {
+    std::vector<ACCEL> table;
+    for (const Menu& m : kMenus)
+        for (const MenuItem& it : m.items)
+            if (it.accelKey) table.push_back({static_cast<BYTE>(FVIRTKEY | it.accelFlags), it.accelKey,
+                                              static_cast<WORD>(it.command)});
+    return CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+}
+
+}  // namespace nv::menus

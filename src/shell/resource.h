@@ -1,0 +1,66 @@
+// Resource, control and command identifiers of the program's windows.
+#pragma once
+
+// Icons (res/cleaner.rc)
+#define IDI_APP 1
+#define IDI_MAIN 101
+#define IDI_SETTINGS 102
+#define IDI_CLEANNOW 103
+#define IDI_SEARCH 104
+#define IDI_OPTIONS 105
+#define IDI_SHREDDER 106
+#define IDI_REGISTRY 109
+#define IDI_EXIT 110
+#define IDI_HELP 111
+
+#ifndef RC_INVOKED
+namespace nv::ids {
+
+// Toolbar images keep their designer numbers: Image1 = 1001 ... Image10 = 1010.
+enum Control : int {
+    Image1 = 1001,
+    Image2 = 1002,
+    Image3 = 1003,
+    Image4 = 1004,
+    Image5 = 1005,
+    Image6 = 1006,
+    Image9 = 1009,
+    Image10 = 1010,
+
+    Frame2 = 1100,  // home panel
+    Picture2 = 1101,
+    HomeTitle = 1102,
+    HomeVersion = 1103,
+    HomeText = 1104,
+
+    Frame4 = 1200,  // status panel
+    ListView1 = 1201,
+    coolprogressbar1 = 1202,
+    SkinLabel5 = 1203,
+    Command1 = 1204,
+    Command2 = 1205,
+    AdviceText = 1206,
+
+    LastCleanCaption = 1300,
+    Label12 = 1301,
+    Label14 = 1302,
+    Label51 = 1303,
+};
+
+// Menu commands.
+enum Command : int {
+    CleanNow1 = 2001,
+    CleanSettings = 2002,
+    CleanOptions = 2003,
+    exit = 2004,
+    CleanRegistry = 2011,
+    SearchandErase = 2012,
+    FileShredder = 2013,
+    help1 = 2021,
+    OurWebsite = 2022,
+    friend_ = 2023,
+    about = 2024,
+};
+
+}  // namespace nv::ids
+#endif

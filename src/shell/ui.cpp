@@ -1,0 +1,125 @@
+#include "shell/ui.h"
+
+#include "foundation/handles.h"
+
+namespace nv::ui {
+namespace {
+
+HWND g_accelWindow = nullptr;
+HACCEL g_accel = nullptr;
+
+int Dpi() {
+    static int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        int d = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc) ReleaseDC(nullptr, dc);
+        return d > 0 ? d : 96;
+    }();
+    return dpi;
+}
+
+LOGFONTW BaseLogFont() {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) return ncm.lfMessageFont;
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(8, Dpi(), 72);
+    lstrcpyW(lf.lfFaceName, L"Tahoma");
+    return lf;
+}
+
+HFONT MakeFont(int weight, int heightPoints, bool underline) {
+    LOGFONTW lf = BaseLogFont();
+    lf.lfWeight = weight;
+    if (heightPoints) lf.lfHeight = -MulDiv(heightPoints, Dpi(), 72);
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    return CreateFontIndirectW(&lf);
+}
+
+bool TranslateForMain(MSG& msg) {
+    return g_accel && g_accelWindow && IsWindow(g_accelWindow) &&
+           (msg.hwnd == g_accelWindow || IsChild(g_accelWindow, msg.hwnd)) &&
+           TranslateAcceleratorW(g_accelWindow, g_accel, &msg);
+}
+
+}  // namespace
+
+int Px(int designPixels) { return MulDiv(designPixels, Dpi(), 96); }
+
+HFONT MessageFont() {
+    static HFONT f = MakeFont(FW_NORMAL, 0, false);
+    return f;
+}
+HFONT BoldFont() {
+    static HFONT f = MakeFont(FW_BOLD, 0, false);
+    return f;
+}
+HFONT TitleFont() {
+    static HFONT f = MakeFont(FW_BOLD, 16, false);
+    return f;
+}
+HFONT LinkFont() {
+    static HFONT f = MakeFont(FW_NORMAL, 0, true);
+    return f;
+}
+
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
+           DWORD exStyle) {
+    HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Px(x), Px(y), Px(w), Px(h), parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (hwnd) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
+    return hwnd;
+}
+
+HWND Label(HWND parent, const wchar_t* text, int x, int y, int w, int h, int id, DWORD style, HFONT font) {
+    HWND hwnd = Child(parent, L"STATIC", text, style, x, y, w, h, id);
+    if (hwnd && font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return hwnd;
+}
+
+std::wstring GetText(HWND hwnd) {
+    int n = GetWindowTextLengthW(hwnd);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(hwnd, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n < 0 ? 0 : n));
+    return s;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (TranslateForMain(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void SetAccelerators(HWND window, HACCEL table) {
+    g_accelWindow = window;
+    g_accel = table;
+}
+
+int MessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (TranslateForMain(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void CenterOnScreen(HWND hwnd) {
+    RECT wa, rc;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &wa, 0);
+    GetWindowRect(hwnd, &rc);
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    SetWindowPos(hwnd, nullptr, wa.left + (wa.right - wa.left - w) / 2, wa.top + (wa.bottom - wa.top - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace nv::ui
