@@ -367,7 +367,7 @@ void frmMainCode::ShowStatusPanel() {
     ShowWindow(frame2_, SW_HIDE);
 }
 
-bool frmMainCode::StatusPanelVisible() const { return IsWindowVisible(frame4_) != FALSE; }
+bool frmMainCode::StatusPanelVisible() const { return (GetWindowLongPtrW(frame4_, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 void frmMainCode::ClearSelections() {
     for (const auto& t : kToolbar) ImageButton::SetBorder(GetDlgItem(hwnd_, t.id), false);

@@ -87,6 +87,12 @@ nv_prefix() {
   nv_sanitise_prefix "$prefix"
   # Windows can be created even without an X display.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d 'x11,null' /f >/dev/null 2>&1
+  if [ "${NV_VIRTUAL_DESKTOP:-}" = 1 ]; then
+    # Every program in one virtual desktop: a tray area exists, and hiding
+    # a window does not wait two seconds for a window manager that is not there.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w
   nv_sanitise_prefix "$prefix"
