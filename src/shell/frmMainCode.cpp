@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "engine/catalogue.h"
 #include "foundation/apppath.h"
 #include "foundation/prompts.h"
 #include "foundation/system.h"
@@ -211,8 +212,7 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) != WA_INACTIVE) Form_Activate();
         break;
     case kStartupRunMessage:
-        state_.unattended = 1;
-        CleanNow();
+        StartUnattendedRun();
         return 0;
     case WM_TIMER:
         if (wp == kTimer1) Timer1_Timer();
@@ -325,13 +325,12 @@ void frmMainCode::Form_Load() {
     state_.bytes = ParseNumber(profile::Read(profile::kOptions, profile::opt::filesize)).value_or(0);
     // 9.
     ShowTotals();
-    // 10. An unreadable shell folder stays unknown ("") rather than "Error".
-    state_.appData = ShellFolder(L"AppData");
-    state_.localAppData = ShellFolder(L"Local AppData");
-    // 11.
-    state_.windowsFolder = WindowsFolder();
-    // 12.
-    state_.ieMajor = IEMajorVersion();
+    // 10. to 12.: AppData, Local AppData, the Windows folder, the IE version.
+    engine::Environment env = engine::LoadEnvironment();
+    state_.appData = env.appData;
+    state_.localAppData = env.localAppData;
+    state_.windowsFolder = env.windowsFolder;
+    state_.ieMajor = env.ieMajor;
     // 13.
     tray::AddTrayIcon(hwnd_, icon_);
     // 14.

@@ -42,6 +42,9 @@ public:
 
     // The cleaning run (status panel, result rows, totals).
     void CleanNow();
+    // A run nobody watches (start-up, tray, schedule): ends with a popup.
+    // Ignored while a run is in progress.
+    void StartUnattendedRun();
     bool RunInProgress() const { return running_; }
     void RequestCancel() { cancelRequested_ = true; }
 

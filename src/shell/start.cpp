@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "shell/Frmsplash.h"
+#include "shell/cli.h"
 #include "shell/frmMainCode.h"
 #include "shell/ui.h"
 
@@ -23,6 +24,10 @@ std::wstring ArgumentText(const std::wstring& commandLine) {
 int StartProgram(HINSTANCE) {
     std::wstring args = ArgumentText(GetCommandLineW());
     OleInitialize(nullptr);
+    if (auto code = cli::Run(args)) {
+        OleUninitialize();
+        return *code;
+    }
     Frmsplash::Open();
     if (frmMainCode* main = frmMainCode::Instance()) main->state().commandLine = args;
     int rc = ui::MessageLoop();

@@ -1,0 +1,183 @@
+#include "engine/CleanNow.h"
+
+#include <oleauto.h>
+
+#include "engine/customitems.h"
+#include "foundation/apppath.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "settings/profile.h"
+
+namespace nv::engine {
+namespace {
+
+constexpr wchar_t kRunMutex[] = L"Local\\NorvaleSystemCleaner.CleaningRun";
+bool g_running = false;
+
+// Holds the run for its lifetime: in this process (a run yields to the
+// message loop, so a menu or timer could ask for another) and across
+// processes (a second cleaner.exe /clean).
+class RunLock {
+public:
+    RunLock() {
+        if (g_running) return;
+        mutex_.reset(CreateMutexW(nullptr, TRUE, kRunMutex));
+        if (!mutex_) return;
+        if (GetLastError() == ERROR_ALREADY_EXISTS) {
+            // Someone else created it: wait for ownership only if it is free.
+            DWORD w = WaitForSingleObject(mutex_.get(), 0);
+            if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) {
+                mutex_.reset();
+                return;
+            }
+        }
+        g_running = true;
+        held_ = true;
+    }
+    ~RunLock() {
+        if (!held_) return;
+        ReleaseMutex(mutex_.get());
+        g_running = false;
+    }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    bool held() const { return held_; }
+
+private:
+    ScopedHandle mutex_;
+    bool held_ = false;
+};
+
+std::wstring Totals(double regCount, double bytes) {
+    return L" Cleaned Registry Keys: " + NumberText(regCount) + L" Released HD Space:" + MegabytesText(bytes) + L"MB";
+}
+
+bool Selected(const Group& g, const Item& item) {
+    std::wstring v = profile::Read(g.section, item.key);
+    return item.gate == Gate::Numeric ? profile::IsNumericFlagOn(v) : profile::IsTextFlagOn(v);
+}
+
+}  // namespace
+
+std::wstring EndMessage(double regCount, double bytes) {
+    return std::wstring(kTaskComplete) + Totals(regCount, bytes);
+}
+
+std::wstring PopupDescription(double regCount, double bytes) {
+    return std::wstring(kAppTitle) + L" Clean is done!" + Totals(regCount, bytes);
+}
+
+std::wstring CancelMessage(double regCount, double bytes) {
+    return std::wstring(kTaskCancelled) + Totals(regCount, bytes);
+}
+
+std::wstring NowText() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    double date = 0;
+    SystemTimeToVariantTime(&st, &date);
+    BSTR text = nullptr;
+    std::wstring out;
+    if (SUCCEEDED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) && text) out = text;
+    SysFreeString(text);
+    return out;
+}
+
+bool RunInProgressAnywhere() {
+    if (g_running) return true;
+    ScopedHandle m(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutex));
+    if (!m) return false;
+    DWORD w = WaitForSingleObject(m.get(), 0);
+    if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
+        ReleaseMutex(m.get());
+        return false;
+    }
+    return true;
+}
+
+RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& unattended,
+                const RunOptions& options) {
+    RunLock lock;
+    if (!lock.held()) return RunEnd::Refused;
+
+    EraseContext erase(options.preview);
+    erase.set_sink(options.sink);
+    erase.set_pump([&view] { view.Pump(); });
+    erase.set_cancel_flag(options.cancel);
+    auto cancelled = [&] { return options.cancel && *options.cancel; };
+
+    // Start.
+    view.BeginRun();
+    counters = {};
+    view.SetProgress(1);
+    view.SetAction(L"");
+
+    RunContext ctx{env, view, erase, counters};
+    bool stopped = false;
+    for (const Group& group : Catalogue()) {
+        for (const Item& item : group.items) {
+            if (!stopped && cancelled()) stopped = true;
+            if (!stopped && !item.pending && Selected(group, item)) {
+                view.showstatus(item.label);
+                for (const Step& step : item.steps) RunStep(ctx, step);
+                view.SetRowStatus(L"Done");
+            }
+            if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
+        }
+    }
+    if (!stopped && cancelled()) stopped = true;
+    if (!stopped) RunCustomItems(ctx);
+    if (!stopped) view.SetProgress(80);
+    if (!stopped && cancelled()) stopped = true;
+    if (!stopped) RunPlugins(ctx);
+    if (!stopped) view.SetProgress(97);
+    if (!stopped && cancelled()) stopped = true;
+
+    if (stopped) {
+        // A cancelled run claims no success and leaves the profile alone.
+        view.EndRun();
+        view.AppendRow(kTaskCancelled);
+        view.SetAction(kTaskCancelled);
+        std::wstring text = CancelMessage(counters.regCount, counters.bytes);
+        if (unattended == 1) {
+            view.Notify(L"www", kAppTitle, std::wstring(kAppTitle) + L" Clean was cancelled!" +
+                                               Totals(counters.regCount, counters.bytes));
+            unattended = 0;
+        } else {
+            view.Announce(L"Task Cancelled", text);
+        }
+        view.ShowMainWindow();
+        return RunEnd::Cancelled;
+    }
+
+    // End.
+    if (!options.preview && profile::TextFlag(profile::kOptions, profile::opt::exit)) {
+        view.ExitProgram();
+        return RunEnd::ExitRequested;
+    }
+    view.SetProgress(100);
+    view.EndRun();
+    if (!options.preview) {
+        profile::Write(profile::kOptions, profile::opt::lastclean, NowText());
+        profile::Write(profile::kOptions, profile::opt::regnum, NumberText(counters.regCount));
+        profile::Write(profile::kOptions, profile::opt::filesize, NumberText(counters.bytes));
+    }
+    view.AppendRow(kTaskComplete);
+    view.SetAction(kTaskComplete);
+    if (unattended == 1) {
+        view.Notify(L"www", kAppTitle, PopupDescription(counters.regCount, counters.bytes));
+        unattended = 0;
+    } else {
+        view.Announce(L"Task Complete", EndMessage(counters.regCount, counters.bytes));
+    }
+    if (!options.preview) {
+        std::wstring last = profile::Read(profile::kOptions, profile::opt::lastclean);
+        counters.regCount = ParseNumber(profile::Read(profile::kOptions, profile::opt::regnum)).value_or(0);
+        counters.bytes = ParseNumber(profile::Read(profile::kOptions, profile::opt::filesize)).value_or(0);
+        view.ShowTotals(last, counters.regCount, counters.bytes);
+    }
+    view.ShowMainWindow();
+    return RunEnd::Completed;
+}
+
+}  // namespace nv::engine

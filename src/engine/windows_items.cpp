@@ -1,0 +1,79 @@
+#include "engine/windows_items.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "engine/runview.h"
+#include "foundation/allerase.h"
+#include "foundation/apppath.h"
+#include "foundation/launcher.h"
+#include "foundation/system.h"
+
+namespace nv::engine::windows {
+
+void ClearRecentDocuments(RunContext& ctx) {
+    ctx.erase.Report(RemovalKind::RecentDocs, L"");
+    if (!ctx.erase.preview()) ClearDocumentsMenu();
+    ctx.AddKeys(1);
+}
+
+std::wstring LegacyTempFolder(const std::wstring& localAppData) {
+    size_t p = localAppData.find(L"Application Data");
+    if (p == std::wstring::npos) return L"";
+    return localAppData.substr(0, p) + L"temp";
+}
+
+void CleanTempFolders(RunContext& ctx) {
+    wchar_t temp[32768];
+    DWORD n = GetEnvironmentVariableW(L"TEMP", temp, 32768);
+    std::wstring envTemp = (n > 0 && n < 32768) ? std::wstring(temp, n) : std::wstring();
+    std::wstring windowsTemp = ctx.env.windowsFolder.empty() ? L"" : ctx.env.windowsFolder + L"\\temp";
+    for (const std::wstring& folder : {LegacyTempFolder(ctx.env.localAppData), windowsTemp, envTemp}) {
+        if (folder.empty()) continue;
+        if (auto b = allerase::DeleteAllFilesInTree(ctx.erase, folder)) ctx.AddBytes(*b);
+        ctx.AddBytes(allerase::EmptyFolder(ctx.erase, folder));
+    }
+}
+
+void EmptyRecycleBin(RunContext& ctx) {
+    double bytes = allerase::FolderSize(L"C:\\RECYCLED");
+    ctx.AddBytes(bytes);
+    ctx.erase.Report(RemovalKind::RecycleBin, L"", bytes);
+    if (!ctx.erase.preview())
+        SHEmptyRecycleBinW(static_cast<HWND>(ctx.view.OwnerWindow()), L"", SHERB_NOCONFIRMATION);
+    ctx.AddKeys(1);
+}
+
+void CleanScandiskFolders(RunContext& ctx) {
+    for (wchar_t drive = L'C'; drive <= L'F'; ++drive) {
+        for (int i = 0; i <= 10; ++i) {
+            wchar_t folder[32];
+            swprintf(folder, 32, L"%lc:\\Found.%03d", drive, i);
+            if (auto b = allerase::DeleteAllFiles(ctx.erase, folder)) ctx.AddBytes(*b);
+        }
+    }
+}
+
+void EmptyClipboardStep(RunContext& ctx) {
+    ctx.erase.Report(RemovalKind::Clipboard, L"");
+    if (ctx.erase.preview()) return;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+void RunThumbnailBatch(RunContext& ctx) {
+    std::wstring bat = AppFile(L"delThumbs.bat");
+    if (GetFileAttributesW(bat.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    wchar_t comspec[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
+    std::wstring shell = (n > 0 && n < MAX_PATH) ? std::wstring(comspec, n) : L"cmd.exe";
+    std::wstring command = launcher::Quote(shell) + L" /c \"" + bat + L"\"";
+    ctx.erase.Report(RemovalKind::Command, command);
+    if (ctx.erase.preview()) return;
+    launcher::Current().StartAndWait(command, SW_HIDE, [&ctx] { ctx.view.Pump(); });
+}
+
+}  // namespace nv::engine::windows

@@ -1,0 +1,308 @@
+#include "engine/CleanNow.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "engine/windows_items.h"
+#include "foundation/apppath.h"
+#include "foundation/text.h"
+#include "recorders.h"
+#include "recording_view.h"
+#include "sandbox.h"
+#include "settings/Inifun.h"
+#include "settings/profile.h"
+
+using namespace nv;
+using namespace nv::engine;
+using nvtest::RecordingView;
+
+namespace {
+
+const std::wstring kExplorer = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+
+class CleanRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetAppFolderForTests(app_.path());
+        env_.appData = data_ / L"Roaming";
+        env_.localAppData = data_ / L"Local";
+        env_.windowsFolder = data_ / L"Windows";
+    }
+    void TearDown() override { SetAppFolderForTests(L""); }
+
+    void Select(const wchar_t* section, std::initializer_list<const wchar_t*> keys, const wchar_t* value = L"1") {
+        for (const wchar_t* k : keys) Inifun::WriteIniValue(profile::ProfilePath(), section, k, value);
+    }
+    RunEnd Run(bool preview = false, EraseSink* sink = nullptr, const bool* cancel = nullptr) {
+        RunOptions o;
+        o.preview = preview;
+        o.sink = sink;
+        o.cancel = cancel;
+        return CleanNow(view_, env_, counters_, unattended_, o);
+    }
+    std::wstring Option(const wchar_t* key) { return profile::Read(profile::kOptions, key); }
+
+    nvtest::ScratchDir app_{L"app"};
+    nvtest::ScratchDir data_{L"data"};
+    nvtest::RecordingLauncher launcher_;
+    nvtest::RecordingPrompter prompts_;
+    RecordingView view_;
+    Environment env_;
+    Counters counters_;
+    int unattended_ = 0;
+};
+
+TEST_F(CleanRun, NothingSelectedGivesTheFinalRowAndZeros) {
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    ASSERT_EQ(view_.rows.size(), 1u);
+    EXPECT_EQ(view_.rows[0].item, L"Task complete Successfully!");
+    EXPECT_EQ(view_.rows[0].status, L"");
+    EXPECT_EQ(view_.action, L"Task complete Successfully!");
+    ASSERT_EQ(view_.announced.size(), 1u);
+    EXPECT_EQ(view_.announced[0].title, L"Task Complete");
+    EXPECT_EQ(view_.announced[0].text,
+              L"Task complete Successfully! Cleaned Registry Keys: 0 Released HD Space:0.00MB");
+    EXPECT_EQ(Option(L"regnum"), L"0");
+    EXPECT_EQ(Option(L"filesize"), L"0");
+    EXPECT_FALSE(Option(L"lastclean").empty());
+    ASSERT_EQ(view_.totals.size(), 1u);
+    EXPECT_EQ(view_.totals[0].lastClean, Option(L"lastclean"));
+    EXPECT_EQ(view_.begins, 1);
+    EXPECT_EQ(view_.ends, 1);
+    EXPECT_EQ(view_.shown, 1);
+}
+
+TEST_F(CleanRun, ProgressScheduleIsIndependentOfTheSelection) {
+    const std::vector<int> expected = {1,  5,  6,  8,  10, 11, 11, 11, 12, 12, 13, 14, 15, 15, 16, 17, 18, 19, 20,
+                                       21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
+                                       40, 41, 41, 41, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55,
+                                       59, 60, 62, 64, 65, 67, 69, 70, 80, 97, 100};
+    Run();
+    EXPECT_EQ(view_.progress, expected);
+    view_.progress.clear();
+    Select(L"WINDOWS", {L"run", L"wordpad", L"swap"});
+    Run(true);
+    EXPECT_EQ(view_.progress, expected);
+}
+
+TEST_F(CleanRun, FixedRegistryCountsPerItem) {
+    struct Case {
+        const wchar_t* key;
+        double count;
+    } cases[] = {{L"search", 30}, {L"notification", 4}, {L"recentlyused", 25}, {L"recent", 1},
+                 {L"run", 3},     {L"findfiles", 12},   {L"DirectX", 6},       {L"userassist", 10},
+                 {L"recycle", 1}, {L"passwords", 0},    {L"swap", 0},          {L"open", 5}};
+    for (const Case& c : cases) {
+        nvtest::RemoveTree(profile::ProfilePath());
+        Select(L"WINDOWS", {c.key});
+        view_ = RecordingView();
+        Run();
+        ASSERT_EQ(view_.rows.size(), 2u) << nvtest::Narrow(c.key);
+        EXPECT_EQ(view_.rows[0].status, L"Done");
+        EXPECT_EQ(Option(L"regnum"), NumberText(c.count)) << nvtest::Narrow(c.key);
+    }
+}
+
+TEST_F(CleanRun, AllWindowsItemsInOrderWithTheirLabels) {
+    for (const auto& k : profile::ItemKeys())
+        if (std::wstring(k.section) == L"WINDOWS") Select(L"windows", {k.key});
+    Run(true);  // preview: nothing of this prefix is touched
+    const std::vector<std::wstring> expected = {
+        L"Recent Documents History",
+        L"Start Menu Run History",
+        L"Start Menu Search History",
+        L"Windows Temp",
+        L"Recycle Bin",
+        L"Open/Save Dialog Box History",
+        L"Scandisk Temp Files",
+        L"Windows Passwords(Only 9X/Me)",
+        L"Windows Clipboard",
+        L"Wordpad Recent Files",
+        L"Windows Paint Recent Files",
+        L"The custom locations from the picture location drop-down box",
+        L"DirectX most recent applications",
+        L"Find computer dialog box",
+        L"Find files dialog box",
+        L"Map network drive MRU",
+        L"Microsoft management console recent file list",
+        L"Past items from the notification area",
+        L"Registry editor last opened key",
+        L"Saved search folders from windows vista",
+        L"Start menu programs and favorites menu order",
+        L"The list of most recently used files and folders",
+        L"Thumbs.db",
+        L"Windows explorer streams MRUs",
+        L"windows swap/paging file",
+        L"Windows userassist MRUs",
+        L"Windows XP unread mail count",
+        L"Task complete Successfully!",
+    };
+    EXPECT_EQ(view_.Labels(), expected);
+    for (size_t i = 0; i + 1 < view_.rows.size(); ++i) EXPECT_EQ(view_.rows[i].status, L"Done");
+    // 1 + 3 + 30 + 1 + 5 + 3 * 3 + 6 + 9 + 12 + 3 + 3 + 4 + 5 + 5 + 25 + 5 + 10 + 5
+    EXPECT_EQ(counters_.regCount, 141);
+}
+
+TEST_F(CleanRun, ItemGateIsTheTextTest) {
+    Inifun::WriteIniValue(profile::ProfilePath(), L"WINDOWS", L"run", L" 1 ");
+    Inifun::WriteIniValue(profile::ProfilePath(), L"WINDOWS", L"search", L"01");
+    Inifun::WriteIniValue(profile::ProfilePath(), L"WINDOWS", L"open", L"yes");
+    Inifun::WriteIniValue(profile::ProfilePath(), L"windows", L"WORDPAD", L"1");
+    Run(true);
+    EXPECT_EQ(view_.Labels(), (std::vector<std::wstring>{L"Start Menu Run History", L"Wordpad Recent Files",
+                                                         L"Task complete Successfully!"}));
+}
+
+TEST_F(CleanRun, RegistryItemsDeleteTheirKeys) {
+    const std::wstring runMru = kExplorer + L"\\RunMRU";
+    const std::wstring bars = L"Software\\Microsoft\\Internet Explorer\\Explorer Bars";
+    const std::wstring tray = kExplorer + L"\\TrayNotify";
+    nvtest::SetString(HKEY_CURRENT_USER, runMru, L"a", L"notepad\\1");
+    nvtest::CreateKey(HKEY_CURRENT_USER, bars + L"\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU");
+    nvtest::SetString(HKEY_CURRENT_USER, bars + L"\\Other", L"x", L"y");
+    nvtest::SetString(HKEY_CURRENT_USER, tray, L"IconStreams", L"s");
+    nvtest::SetString(HKEY_CURRENT_USER, tray, L"Keep", L"k");
+    Select(L"WINDOWS", {L"run", L"findfiles", L"notification"});
+
+    // Preview first: nothing changes, the totals are those of the clean.
+    Run(true);
+    double previewKeys = counters_.regCount;
+    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, runMru));
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, tray, L"IconStreams"));
+    EXPECT_EQ(Option(L"lastclean"), L"");
+
+    Run();
+    EXPECT_EQ(counters_.regCount, previewKeys);
+    EXPECT_EQ(counters_.regCount, 3 + 12 + 4);
+    EXPECT_FALSE(nvtest::KeyExists(HKEY_CURRENT_USER, runMru));
+    // The plain delete leaves keys that still have subkeys.
+    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, bars + L"\\Other"));
+    EXPECT_FALSE(nvtest::KeyExists(HKEY_CURRENT_USER, bars + L"\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU"));
+    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, tray, L"IconStreams"));
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, tray, L"Keep"));
+    nvtest::DeleteTree(HKEY_CURRENT_USER, bars + L"\\Other");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, tray);
+}
+
+TEST_F(CleanRun, TwoRunsInARowStartFromZero) {
+    Select(L"WINDOWS", {L"search"});
+    Run();
+    EXPECT_EQ(Option(L"regnum"), L"30");
+    Run();
+    EXPECT_EQ(Option(L"regnum"), L"30");
+    EXPECT_EQ(counters_.regCount, 30);
+}
+
+TEST_F(CleanRun, UnattendedRunEndsWithAPopupAndResetsTheFlag) {
+    Select(L"WINDOWS", {L"search"});
+    unattended_ = 1;
+    Run();
+    ASSERT_EQ(view_.notified.size(), 1u);
+    EXPECT_EQ(view_.notified[0].key, L"www");
+    EXPECT_EQ(view_.notified[0].title, L"Norvale System Cleaner");
+    EXPECT_EQ(view_.notified[0].description,
+              L"Norvale System Cleaner Clean is done! Cleaned Registry Keys: 30 Released HD Space:0.00MB");
+    EXPECT_TRUE(view_.announced.empty());
+    EXPECT_EQ(unattended_, 0);
+    Run();
+    EXPECT_EQ(view_.announced.size(), 1u);
+    EXPECT_EQ(view_.notified.size(), 1u);
+}
+
+TEST_F(CleanRun, ExitOptionEndsBeforeTheTotalsAreWritten) {
+    profile::Write(profile::kOptions, profile::opt::lastclean, L"before");
+    profile::Write(profile::kOptions, profile::opt::exit, L"1");
+    Select(L"WINDOWS", {L"search"});
+    EXPECT_EQ(Run(), RunEnd::ExitRequested);
+    EXPECT_EQ(view_.exits, 1);
+    EXPECT_EQ(view_.progress.back(), 97);
+    EXPECT_EQ(Option(L"lastclean"), L"before");
+    EXPECT_EQ(Option(L"regnum"), L"");
+    EXPECT_TRUE(view_.announced.empty());
+    EXPECT_EQ(view_.rows.back().item, L"Start Menu Search History");
+}
+
+TEST_F(CleanRun, CancelStopsAfterTheCurrentItemAndClaimsNoSuccess) {
+    profile::Write(profile::kOptions, profile::opt::lastclean, L"before");
+    Select(L"WINDOWS", {L"run", L"search", L"wordpad"});
+    bool cancel = false;
+    view_.onShowStatus = [&](const std::wstring& label) {
+        if (label == L"Start Menu Search History") cancel = true;  // pressed while this item works
+    };
+    EXPECT_EQ(Run(false, nullptr, &cancel), RunEnd::Cancelled);
+    EXPECT_EQ(view_.Labels(), (std::vector<std::wstring>{L"Start Menu Run History", L"Start Menu Search History",
+                                                         L"Task cancelled!"}));
+    EXPECT_EQ(view_.rows[1].status, L"Done");
+    ASSERT_EQ(view_.announced.size(), 1u);
+    EXPECT_EQ(view_.announced[0].text, L"Task cancelled! Cleaned Registry Keys: 33 Released HD Space:0.00MB");
+    EXPECT_EQ(Option(L"lastclean"), L"before");
+    EXPECT_EQ(Option(L"regnum"), L"");
+}
+
+TEST_F(CleanRun, ASecondRunIsRefusedWhileOneRuns) {
+    Select(L"WINDOWS", {L"run"});
+    RunEnd nested = RunEnd::Completed;
+    bool inProgress = false;
+    view_.onShowStatus = [&](const std::wstring&) {
+        RecordingView other;
+        Counters c;
+        int u = 0;
+        inProgress = RunInProgressAnywhere();
+        nested = CleanNow(other, env_, c, u);
+    };
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    EXPECT_EQ(nested, RunEnd::Refused);
+    EXPECT_TRUE(inProgress);
+    EXPECT_FALSE(RunInProgressAnywhere());
+}
+
+TEST_F(CleanRun, ARunHeldByAnotherProcessIsRefused) {
+    // Another thread stands in for another process holding the run.
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([&] {
+        HANDLE m = CreateMutexW(nullptr, TRUE, L"Local\\NorvaleSystemCleaner.CleaningRun");
+        SetEvent(taken);
+        WaitForSingleObject(release, INFINITE);
+        ReleaseMutex(m);
+        CloseHandle(m);
+    });
+    WaitForSingleObject(taken, INFINITE);
+    EXPECT_TRUE(RunInProgressAnywhere());
+    EXPECT_EQ(Run(), RunEnd::Refused);
+    EXPECT_EQ(view_.begins, 0);
+    SetEvent(release);
+    other.join();
+    CloseHandle(taken);
+    CloseHandle(release);
+    EXPECT_FALSE(RunInProgressAnywhere());
+    EXPECT_EQ(Run(), RunEnd::Completed);
+}
+
+TEST_F(CleanRun, ThumbnailBatchIsStartedHiddenAndWaitedFor) {
+    Select(L"WINDOWS", {L"thumbs"});
+    Run();
+    ASSERT_EQ(launcher_.started.size(), 0u);  // no batch file in this application folder
+    nvtest::WriteText(app_ / L"delThumbs.bat", "@echo off\r\n");
+    Run();
+    ASSERT_EQ(launcher_.started.size(), 1u);
+    EXPECT_TRUE(launcher_.started[0].waited);
+    EXPECT_EQ(launcher_.started[0].showCmd, SW_HIDE);
+    EXPECT_NE(launcher_.started[0].commandLine.find(app_.path() + L"\\delThumbs.bat"), std::wstring::npos);
+    Run(true);
+    EXPECT_EQ(launcher_.started.size(), 1u);  // preview starts nothing
+}
+
+TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {
+    EXPECT_EQ(EndMessage(12, 3145728), L"Task complete Successfully! Cleaned Registry Keys: 12 Released HD Space:3.00MB");
+    EXPECT_EQ(EndMessage(0, 1048576), L"Task complete Successfully! Cleaned Registry Keys: 0 Released HD Space:1.00MB");
+    EXPECT_EQ(PopupDescription(3, 500000),
+              L"Norvale System Cleaner Clean is done! Cleaned Registry Keys: 3 Released HD Space:0.48MB");
+    EXPECT_EQ(windows::LegacyTempFolder(L"C:\\Documents and Settings\\ann\\Local Settings\\Application Data"),
+              L"C:\\Documents and Settings\\ann\\Local Settings\\temp");
+    EXPECT_EQ(windows::LegacyTempFolder(L"C:\\Users\\ann\\AppData\\Local"), L"");
+    EXPECT_EQ(windows::LegacyTempFolder(L"C:\\x\\application data"), L"");
+}
+
+}  // namespace
