@@ -135,11 +135,13 @@ bool frmNotification::Form_Load() {
         if (dpiX_ <= 0) dpiX_ = 96;
         if (dpiY_ <= 0) dpiY_ = 96;
     }
+    owner_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance, nullptr));
     // No activation: the popup must not take the keyboard from what the user
     // is typing into.
     CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, kAppTitle,
-                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, Px(kDesignWidth), MulDiv(kDesignHeight, dpiY_, 96), nullptr,
-                    nullptr, instance, this);
+                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, Px(kDesignWidth), MulDiv(kDesignHeight, dpiY_, 96),
+                    owner_.get(), nullptr, instance, this);
     if (!hwnd_) return false;
 
     titleFont_.reset(MakeTahoma(dpiY_, true));

@@ -68,7 +68,16 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+    struct WindowTraits {
+        using Handle = HWND;
+        static Handle Invalid() { return nullptr; }
+        static void Close(Handle h) { DestroyWindow(h); }
+    };
+
     HWND hwnd_ = nullptr;
+    // A hidden owner keeps the popup off the taskbar also where the tool
+    // window style alone does not.
+    UniqueHandle<WindowTraits> owner_;
     cNotificationRequest request_;
     SharedIcon shownIcon_;  // the caller's image; none shows the built-in one
     int phase_ = kGrowing;
