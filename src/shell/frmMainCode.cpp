@@ -13,6 +13,7 @@
 #include "shell/ImageButton.h"
 #include "shell/dialogs.h"
 #include "shell/frmabout.h"
+#include "shell/mNotificationSystem.h"
 #include "shell/menus.h"
 #include "shell/resource.h"
 #include "shell/routines.h"
@@ -308,7 +309,8 @@ void frmMainCode::CreateTotalsStrip() {
 }
 
 void frmMainCode::Form_Load() {
-    // 1. The notification queue is created by the popup module's hook.
+    // 1.
+    mNotificationSystem::CreateNotificationQueue();
     // 2. The windows are not skinned: plain system colours and fonts.
     // 3.
     ShowHomePanel();
@@ -336,6 +338,7 @@ void frmMainCode::Form_Load() {
     // 14.
     if (profile::NumericFlag(profile::kOptions, profile::opt::bosskey)) IEWindows::EnableBossKey(hwnd_);
     SetTimer(hwnd_, kTimer1, 30000, nullptr);
+    mNotificationSystem::StartPopupTimer(hwnd_);
 }
 
 void frmMainCode::Form_Activate() {

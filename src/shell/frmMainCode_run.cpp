@@ -5,7 +5,7 @@
 #include "foundation/apppath.h"
 #include "foundation/prompts.h"
 #include "shell/frmMainCode.h"
-#include "shell/notify.h"
+#include "shell/mNotificationSystem.h"
 #include "shell/resource.h"
 #include "shell/ui.h"
 
@@ -37,12 +37,14 @@ public:
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
     void Notify(const std::wstring& key, const std::wstring& title, const std::wstring& description) override {
-        notify::RunFinished(key, title, description);
+        mNotificationSystem::AddRunFinishedNotification(key, title, description);
     }
     void Announce(const std::wstring& title, const std::wstring& text) override {
         prompts::Show(text, title, MB_OK | MB_ICONINFORMATION);
     }
-    void ShowTotals(const std::wstring& lastClean, double, double) override {
+    void ShowTotals(const std::wstring& lastClean, double regCount, double bytes) override {
+        w_.state().regCount = regCount;
+        w_.state().bytes = bytes;
         w_.SetLastCleanText(lastClean);
         w_.ShowTotals();
     }

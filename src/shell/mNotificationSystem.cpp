@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
@@ -44,11 +45,11 @@ void AddNotification(const std::wstring& key, const std::wstring& title, const s
 }
 
 void AddCleanDoneNotification(double registryKeys, double releasedBytes) {
-    const std::wstring title = kAppTitle;
-    AddNotification(L"www", title,
-                    title + L" Clean is done!" + L" Cleaned Registry Keys: " + NumberText(registryKeys) +
-                        L" Released HD Space:" + MegabytesText(releasedBytes) + L"MB",
-                    true, true, nullptr, AppFile(L"Sounds\\Message.wav"));
+    AddRunFinishedNotification(L"www", kAppTitle, engine::PopupDescription(registryKeys, releasedBytes));
+}
+
+void AddRunFinishedNotification(const std::wstring& key, const std::wstring& title, const std::wstring& description) {
+    AddNotification(key, title, description, true, true, nullptr, AppFile(L"Sounds\\Message.wav"));
 }
 
 void StartPopupTimer(HWND mainWindow) {

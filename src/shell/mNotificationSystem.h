@@ -30,8 +30,10 @@ void CreateNotificationQueue();
 void AddNotification(const std::wstring& key, const std::wstring& title, const std::wstring& description,
                      bool queueSeparately, bool enableClickEvent, HICON icon, const std::wstring& soundFileLocation);
 
-// The popup that ends an unattended cleaning run.
+// The popup that ends an unattended cleaning run: queued separately,
+// clickable, with the application's message sound.
 void AddCleanDoneNotification(double registryKeys, double releasedBytes);
+void AddRunFinishedNotification(const std::wstring& key, const std::wstring& title, const std::wstring& description);
 
 // Starts tmrShowPopup on the main window.
 void StartPopupTimer(HWND mainWindow);

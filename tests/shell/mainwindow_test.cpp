@@ -331,3 +331,69 @@ TEST(Start, ArgumentTextFollowsTheProgramName) {
 }
 
 }  // namespace
+
+namespace {
+
+class MainWindowRun : public MainWindow {};
+
+TEST_F(MainWindowRun, StartCleaningRunsAndShowsTheTotals) {
+    Profile("[WINDOWS]\r\nsearch=1\r\n[Options]\r\nregnum=7\r\n");
+    frmMainCode* w = Load();
+    EXPECT_EQ(Text(ids::Label14), L"  Cleaned Registry Keys: 7     Released HD Space:0.00MB");
+    SendMessageW(w->control(ids::Command1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(w->StatusPanelVisible());
+    HWND list = w->control(ids::ListView1);
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(Cell(0, 0), L"Start Menu Search History");
+    EXPECT_EQ(Cell(0, 1), L"Done");
+    EXPECT_EQ(Cell(1, 0), L"Task complete Successfully!");
+    EXPECT_EQ(Cell(1, 1), L"");
+    EXPECT_EQ(Text(ids::SkinLabel5), L"Task complete Successfully!");
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].title, L"Task Complete");
+    EXPECT_EQ(prompts_.shown[0].text,
+              L"Task complete Successfully! Cleaned Registry Keys: 30 Released HD Space:0.00MB");
+    EXPECT_EQ(prompts_.shown[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(Text(ids::Label14), L"  Cleaned Registry Keys: 30     Released HD Space:0.00MB");
+    EXPECT_FALSE(Text(ids::Label12).empty());
+    EXPECT_TRUE(IsWindowEnabled(w->control(ids::Command1)));
+    EXPECT_EQ(SendMessageW(w->control(ids::coolprogressbar1), PBM_GETPOS, 0, 0), 100);
+    EXPECT_TRUE(IsWindowVisible(w->hwnd()));
+}
+
+TEST_F(MainWindowRun, WindowsStartupRunsUnattendedOnTheMinArgument) {
+    Profile("[WINDOWS]\r\nrun=1\r\n[Options]\r\nWindowsStartup=1\r\n");
+    frmMainCode* w = Load();
+    w->state().commandLine = L"min";
+    w->Show();
+    SendMessageW(w->hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+    ui::PumpMessages();  // the run starts once the activation is over
+    EXPECT_EQ(ListView_GetItemCount(w->control(ids::ListView1)), 2);
+    EXPECT_TRUE(prompts_.shown.empty());  // a popup, not a message box
+    EXPECT_EQ(w->state().unattended, 0);
+    EXPECT_FALSE(nvtest::ReadText(dir_ / L"prisd.dat").empty());
+    // The next activation does nothing more.
+    SendMessageW(w->hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+    ui::PumpMessages();
+    EXPECT_EQ(ListView_GetItemCount(w->control(ids::ListView1)), 2);
+}
+
+TEST_F(MainWindowRun, CancelButtonStopsTheRunAfterTheCurrentItem) {
+    Profile("[WINDOWS]\r\nrun=1\r\nsearch=1\r\nwordpad=1\r\n[Options]\r\nlastclean=before\r\n");
+    frmMainCode* w = Load();
+    // The click waits in the queue and is handled while the run yields
+    // at its first item.
+    HWND list = w->control(ids::ListView1);
+    PostMessageW(w->control(ids::Command2), BM_CLICK, 0, 0);
+    w->OnCommand(ids::Command1);
+    int rows = ListView_GetItemCount(list);
+    ASSERT_EQ(rows, 2);
+    EXPECT_EQ(Cell(0, 0), L"Start Menu Run History");
+    EXPECT_EQ(Cell(0, 1), L"Done");
+    EXPECT_EQ(Cell(1, 0), L"Task cancelled!");
+    EXPECT_EQ(Text(ids::Label12), L"before");
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].title, L"Task Cancelled");
+}
+
+}  // namespace
