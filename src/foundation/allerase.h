@@ -1,28 +1,115 @@
-// TEMPORARY stand-in until the erase primitives land; replaced on merge.
+// The erase primitives every cleaning item is built from: files by name, by
+// extension or all of them, in one folder or a whole tree; named subfolders
+// anywhere in a tree; a folder's whole content; registry keys, key trees and
+// values; INI sections.
+//
+// File operations return the bytes they account as released, each file's
+// size counted before its delete is tried, so a file that cannot be deleted
+// still counts. Operations returning std::optional end at their first
+// failure (a missing folder, a file that is read-only or in use) and return
+// nullopt: the caller adds nothing for them. Registry operations return a
+// fixed count whatever happens.
+//
+// Every operation honours the EraseContext: in preview mode nothing is
+// deleted, created or written and the result is what a clean on the same
+// state would return. The sink hears each file and folder as it is counted
+// (before its delete is tried), each key, value, section or reboot mark that
+// is (or in preview would be) removed, and every target refused below.
+//
+// Safety rules, checked here once for every caller:
+//  - links (reparse points; under Wine also Unix symbolic links to files)
+//    are never followed, emptied or deleted through: they are skipped and
+//    reported as Refused, their targets survive;
+//  - an unknown folder (empty, relative such as "Error\Cache") is left
+//    alone: nothing is deleted, created or counted, as for a missing folder;
+//  - protected targets are refused: drive roots, the Windows folder, the
+//    user profile folder, the Program Files folders and every folder above
+//    them; registry roots and keys directly below a root.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "foundation/erase.h"
 
 namespace nv::allerase {
-double DeleteFileInTree(EraseContext&, const std::wstring& folder, const std::wstring& name);
-std::optional<double> DeleteAllFilesInTree(EraseContext&, const std::wstring& folder);
-double DeleteExtInTree(EraseContext&, const std::wstring& folder, const std::wstring& ext);
-double DeleteFolderInTree(EraseContext&, const std::wstring& folder, const std::wstring& name);
-double EmptyFolder(EraseContext&, const std::wstring& folder);
-std::optional<double> DeleteAllFiles(EraseContext&, const std::wstring& folder);
-std::optional<double> DeleteFileInFolder(EraseContext&, const std::wstring& folder, const std::wstring& name);
-std::optional<double> DeleteExtInFolder(EraseContext&, const std::wstring& folder, const std::wstring& ext);
-int DeleteRegKey(EraseContext&, HKEY root, const std::wstring& subKey);
-int DeleteRegTree(EraseContext&, HKEY root, const std::wstring& subKey);
-int DeleteRegValue(EraseContext&, HKEY root, const std::wstring& subKey, const std::wstring& valueName);
-void DeleteIniSection(EraseContext&, const std::wstring& iniFile, const std::wstring& section);
+
+// Deletes every file named exactly `name` (case counts) in the tree. Errors
+// ignored; a missing folder gives 0. Yields to the message loop.
+double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+
+// Deletes every file in the tree, keeping the folders. The first file that
+// cannot be deleted, or a folder that cannot be listed, ends it all: nullopt.
+std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder);
+
+// Deletes every file in the tree whose lower-cased extension equals `ext`
+// (callers pass it in lower case, without the dot). Errors ignored.
+double DeleteExtInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext);
+
+// Deletes, without force, every subfolder at any depth whose lower-cased
+// name equals `name`, counting its whole size. Errors ignored.
+double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+
+// Counts the folder's total size, deletes it with force (read-only files
+// included) and creates it again empty. A missing folder counts 0 and is
+// created when its parent exists. Errors ignored.
+double EmptyFolder(EraseContext& ctx, const std::wstring& folder);
+
+// The files directly in the folder (no recursion); first failure ends it.
+std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder);
+std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+std::optional<double> DeleteExtInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext);
+
+// Creates or opens the key, then deletes it with the plain delete, which
+// refuses a key that has subkeys. Always 3.
+int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey);
+// Deletes the key with all its subkeys and values. Always 5.
+int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey);
+// Deletes one value; a missing key or value changes nothing. Always 1.
+int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, const std::wstring& valueName);
+
+// Removes a whole section from an INI file; a missing file stays missing.
+void DeleteIniSection(EraseContext& ctx, const std::wstring& iniFile, const std::wstring& section);
+
+// Total size of all files below the folder in one walk, never through a
+// link; 0 for a missing or unknown folder.
 double FolderSize(const std::wstring& folder);
+
+// --- Path and key safety -------------------------------------------------
+
+// The canonical form of an absolute path: backslashes, no repeated
+// separators, "." and ".." resolved, trailing dots and blanks of a component
+// dropped (as Windows does), no trailing backslash except on "C:\", case
+// kept, a "\\?\" prefix removed. "" when the path is not absolute (empty,
+// relative, "Error\...", drive-relative "C:x", device paths).
+std::wstring NormalizePath(std::wstring_view path);
+
+// Empty, relative or otherwise not absolute: such a folder is unknown.
+bool IsUnknownFolder(std::wstring_view path);
+
+// A drive or share root, the Windows folder, the user profile folder, a
+// Program Files folder, or any folder above one of them.
+bool IsProtectedFolder(std::wstring_view path);
+
+// A root key itself, a key directly below a root ("Software"), a user's hive
+// and its first level under HKEY_USERS, and the class stores Software\Classes.
+bool IsProtectedKey(HKEY root, std::wstring_view subKey);
+
+// "HKEY_CURRENT_USER" and so on; "0x80000009" style for any other handle.
+std::wstring RootKeyName(HKEY root);
+// root name + "\" + subKey, as the preview listing shows keys.
+std::wstring KeyText(HKEY root, std::wstring_view subKey);
+
+namespace detail {
+// True when running under Wine, where a Unix symbolic link to a file looks
+// like a plain file and deleting it deletes its target.
+bool UnderWine();
+// The benchmark turns the per-file link check off to measure its cost.
+// Nothing else may: without it, Wine deletes link targets.
+void SetFileLinkCheck(bool on);
+}  // namespace detail
+
 }  // namespace nv::allerase
-namespace nv::Normal {
-void DeleteAtReboot(EraseContext&, const std::wstring& path);
-}

@@ -51,6 +51,7 @@ public:
     void set_preview(bool on) { preview_ = on; }
 
     void set_sink(EraseSink* sink) { sink_ = sink; }
+    bool has_sink() const { return sink_ != nullptr; }
     void Report(RemovalKind kind, const std::wstring& target, double bytes = 0) const {
         if (sink_) sink_->OnRemoval({kind, target, bytes});
     }

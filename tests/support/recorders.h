@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/erase.h"
 #include "foundation/launcher.h"
 #include "foundation/prompts.h"
 
@@ -47,6 +48,23 @@ public:
     std::vector<Started> started;
     std::vector<std::wstring> opened;
     bool startResult = true;
+};
+
+// Keeps every removal an erase primitive reports, as "kind<TAB>target<TAB>bytes".
+class RecordingSink : public nv::EraseSink {
+public:
+    void OnRemoval(const nv::Removal& r) override {
+        lines.push_back(std::wstring(nv::RemovalKindName(r.kind)) + L"\t" + r.target + L"\t" +
+                        std::to_wstring(static_cast<long long>(r.bytes)));
+        removals.push_back(r);
+    }
+    size_t Count(nv::RemovalKind kind) const {
+        size_t n = 0;
+        for (const auto& r : removals) n += r.kind == kind;
+        return n;
+    }
+    std::vector<std::wstring> lines;
+    std::vector<nv::Removal> removals;
 };
 
 }  // namespace nvtest

@@ -1,0 +1,22 @@
+#include "foundation/Normal.h"
+
+#include <windows.h>
+
+#include "foundation/allerase.h"
+#include "foundation/erasefs.h"
+
+namespace nv::Normal {
+
+void DeleteAtReboot(EraseContext& ctx, const std::wstring& path) {
+    std::wstring canon = allerase::NormalizePath(path);
+    if (canon.empty()) return;
+    if (allerase::IsProtectedFolder(canon) || erasefs::IsLinkPath(canon)) {
+        ctx.Report(RemovalKind::Refused, canon);
+        return;
+    }
+    if (GetFileAttributesW(canon.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (ctx.preview() || MoveFileExW(canon.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        ctx.Report(RemovalKind::AtReboot, canon);
+}
+
+}  // namespace nv::Normal

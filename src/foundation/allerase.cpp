@@ -1,0 +1,309 @@
+// The file primitives. Each walks with find data only (sizes and attributes
+// come from the listing), keeps one path buffer, and holds per level just
+// the names of the subfolders still to visit.
+#include "foundation/allerase.h"
+
+#include "foundation/erasefs.h"
+#include "foundation/text.h"
+
+namespace nv::allerase {
+
+using erasefs::FileResult;
+using erasefs::PathBuf;
+
+namespace {
+
+enum class Flow { Go, Failed, Cancelled };
+
+// One primitive call: its context, mode and running count.
+struct Run {
+    EraseContext& ctx;
+    double bytes = 0;
+    bool preview() const { return ctx.preview(); }
+    void Add(RemovalKind kind, const PathBuf& path, double size) {
+        bytes += size;
+        if (ctx.has_sink()) ctx.Report(kind, path.Shown(), size);
+    }
+    void Refuse(const PathBuf& path) {
+        if (ctx.has_sink()) ctx.Report(RemovalKind::Refused, path.Shown());
+    }
+    void RefuseEntry(PathBuf& dir, const wchar_t* name) {
+        size_t mark = dir.Push(name);
+        Refuse(dir);
+        dir.Pop(mark);
+    }
+};
+
+// Lower-cases `s` with the system mapping and compares it with `lower`.
+bool LowerEquals(std::wstring_view s, const std::wstring& lower) {
+    if (s.size() != lower.size()) return false;
+    wchar_t buf[MAX_PATH];
+    if (s.size() > MAX_PATH) return ToLower(s) == lower;
+    std::copy(s.begin(), s.end(), buf);
+    if (!s.empty()) CharLowerBuffW(buf, static_cast<DWORD>(s.size()));
+    return std::wstring_view(buf, s.size()) == lower;
+}
+
+// The text after the last ".", "" when there is none.
+std::wstring_view Extension(const wchar_t* name) {
+    std::wstring_view n(name);
+    size_t dot = n.find_last_of(L'.');
+    return dot == std::wstring_view::npos ? std::wstring_view() : n.substr(dot + 1);
+}
+
+// Applies the safety rules to a caller's folder. Returns the canonical path
+// to work on, or nothing when the folder is unknown (silently) or refused
+// (reported). A missing folder passes: each primitive treats it its way.
+std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder) {
+    std::wstring canon = NormalizePath(folder);
+    if (canon.empty()) return std::nullopt;
+    auto refuse = [&] {
+        ctx.Report(RemovalKind::Refused, canon);
+        return std::nullopt;
+    };
+    if (IsProtectedFolder(canon)) return refuse();
+    PathBuf p(canon);
+    DWORD attr = GetFileAttributesW(p.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return canon;
+    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) return refuse();
+    // A folder reached through links higher up (a junction such as
+    // "Documents and Settings") is judged by where it really is.
+    if (ScopedFile h = erasefs::OpenForQuery(p.c_str())) {
+        wchar_t real[MAX_PATH * 4];
+        DWORD n = GetFinalPathNameByHandleW(h.get(), real, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n > 0 && n < MAX_PATH * 4 && IsProtectedFolder(std::wstring_view(real, n))) return refuse();
+    }
+    return canon;
+}
+
+// Unhides a folder (attributes Normal) when its Hidden bit is set.
+void UnhideFolder(const PathBuf& dir, DWORD attr) {
+    if (attr & FILE_ATTRIBUTE_HIDDEN) SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The files of one folder, and with `recurse` of its whole tree (files of a
+// folder before its subfolders). `pump` yields per file, after each delete
+// and after each subfolder; `stopAtFailure` ends everything at the first
+// file that cannot be deleted or folder that cannot be listed.
+struct FileWalk {
+    Run& run;
+    bool recurse;
+    bool pump;
+    bool stopAtFailure;
+
+    template <typename Match>
+    Flow Walk(PathBuf& dir, const Match& match) {
+        erasefs::Folder folder(dir);
+        std::wstring subfolders;  // names, each ended by a NUL
+        Flow flow = Flow::Go;
+        bool listed = erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
+            if (run.ctx.cancelled()) {
+                flow = Flow::Cancelled;
+                return false;
+            }
+            if (erasefs::IsDir(fd)) {
+                if (!recurse) return true;
+                if (erasefs::IsLink(fd)) {
+                    run.RefuseEntry(dir, fd.cFileName);
+                } else {
+                    subfolders.append(fd.cFileName);
+                    subfolders.push_back(L'\0');
+                }
+                return true;
+            }
+            if (pump) run.ctx.MaybePump();
+            if (!match(fd)) return true;
+            FileResult r = erasefs::EraseFile(folder, dir, fd, false, run.preview(),
+                                              [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
+            if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
+            if (pump) run.ctx.MaybePump();
+            if (r == FileResult::Failed && stopAtFailure) {
+                flow = Flow::Failed;
+                return false;
+            }
+            return true;
+        });
+        if (!listed) return stopAtFailure ? Flow::Failed : Flow::Go;
+        for (size_t at = 0; flow == Flow::Go && at < subfolders.size();) {
+            const wchar_t* name = subfolders.c_str() + at;
+            at += wcslen(name) + 1;
+            size_t mark = dir.Push(name);
+            flow = Walk(dir, match);
+            dir.Pop(mark);
+            if (pump) run.ctx.MaybePump();
+        }
+        return flow;
+    }
+};
+
+template <typename Match>
+double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match) {
+    auto canon = Admit(ctx, folder);
+    if (!canon) return 0;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    FileWalk{run, true, pump, false}.Walk(dir, match);
+    return run.bytes;
+}
+
+template <typename Match>
+std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& folder, bool recurse, bool pump,
+                                        const Match& match) {
+    auto canon = Admit(ctx, folder);
+    if (!canon) return std::nullopt;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    if (FileWalk{run, recurse, pump, true}.Walk(dir, match) == Flow::Failed) return std::nullopt;
+    return run.bytes;
+}
+
+// Deletes everything below `dir` and then `dir` itself, counting every file
+// before its delete is tried. Links inside are skipped and reported, so a
+// folder holding one survives. Errors are ignored.
+void DeleteTree(Run& run, PathBuf& dir, bool force) {
+    erasefs::Folder folder(dir);
+    bool cancelled = false;
+    erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
+        if (run.ctx.cancelled()) {
+            cancelled = true;
+            return false;
+        }
+        if (erasefs::IsLink(fd)) {
+            run.RefuseEntry(dir, fd.cFileName);
+            return true;
+        }
+        if (!erasefs::IsDir(fd)) {
+            FileResult r = erasefs::EraseFile(folder, dir, fd, force, run.preview(),
+                                              [&](const PathBuf&, double size) { run.bytes += size; });
+            if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
+            return true;
+        }
+        size_t mark = dir.Push(fd.cFileName);
+        DeleteTree(run, dir, force);
+        dir.Pop(mark);
+        return !run.ctx.cancelled();
+    });
+    if (run.preview() || cancelled) return;
+    if (force) {
+        DWORD attr = GetFileAttributesW(dir.c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(dir.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+// Matching subfolders of this level are deleted first, then the others are
+// searched. A matching folder is not searched again, even when part of it
+// survived: all of it was counted already.
+void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
+    std::wstring others;
+    erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
+        if (run.ctx.cancelled()) return false;
+        if (!erasefs::IsDir(fd)) return true;
+        if (erasefs::IsLink(fd)) {
+            run.RefuseEntry(dir, fd.cFileName);
+            return true;
+        }
+        if (!LowerEquals(fd.cFileName, name)) {
+            others.append(fd.cFileName);
+            others.push_back(L'\0');
+            return true;
+        }
+        size_t mark = dir.Push(fd.cFileName);
+        if (!run.preview()) UnhideFolder(dir, fd.dwFileAttributes);
+        Run sub{run.ctx};
+        DeleteTree(sub, dir, false);
+        run.Add(RemovalKind::Folder, dir, sub.bytes);
+        dir.Pop(mark);
+        return true;
+    });
+    for (size_t at = 0; at < others.size() && !run.ctx.cancelled();) {
+        const wchar_t* sub = others.c_str() + at;
+        at += wcslen(sub) + 1;
+        size_t mark = dir.Push(sub);
+        FoldersInTree(run, dir, name);
+        dir.Pop(mark);
+    }
+}
+
+double SizeOfTree(PathBuf& dir) {
+    double total = 0;
+    erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
+        if (erasefs::IsLink(fd)) return true;
+        if (!erasefs::IsDir(fd)) {
+            total += erasefs::SizeOf(fd);
+            return true;
+        }
+        size_t mark = dir.Push(fd.cFileName);
+        total += SizeOfTree(dir);
+        dir.Pop(mark);
+        return true;
+    });
+    return total;
+}
+
+}  // namespace
+
+double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    return FilesIgnoringErrors(ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
+}
+
+std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder) {
+    return FilesUntilFailure(ctx, folder, true, false, [](const WIN32_FIND_DATAW&) { return true; });
+}
+
+double DeleteExtInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext) {
+    return FilesIgnoringErrors(ctx, folder, false,
+                               [&](const WIN32_FIND_DATAW& fd) { return LowerEquals(Extension(fd.cFileName), ext); });
+}
+
+double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    auto canon = Admit(ctx, folder);
+    if (!canon) return 0;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    FoldersInTree(run, dir, name);
+    return run.bytes;
+}
+
+double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
+    auto canon = Admit(ctx, folder);
+    if (!canon) return 0;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES) {
+        if (!run.preview()) UnhideFolder(dir, attr);
+        DeleteTree(run, dir, true);
+        if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
+    }
+    if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);
+    return run.bytes;
+}
+
+std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder) {
+    return FilesUntilFailure(ctx, folder, false, false, [](const WIN32_FIND_DATAW&) { return true; });
+}
+
+std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    return FilesUntilFailure(ctx, folder, false, true,
+                             [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
+}
+
+std::optional<double> DeleteExtInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext) {
+    return FilesUntilFailure(ctx, folder, false, true, [&](const WIN32_FIND_DATAW& fd) {
+        return LowerEquals(Extension(fd.cFileName), ext);
+    });
+}
+
+double FolderSize(const std::wstring& folder) {
+    std::wstring canon = NormalizePath(folder);
+    if (canon.empty()) return 0;
+    PathBuf dir(canon);
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY) || (attr & FILE_ATTRIBUTE_REPARSE_POINT))
+        return 0;
+    return SizeOfTree(dir);
+}
+
+}  // namespace nv::allerase

@@ -1,0 +1,160 @@
+// Which folders and keys the erase primitives may touch.
+#include <shlobj.h>
+
+#include <vector>
+
+#include "foundation/allerase.h"
+#include "foundation/text.h"
+
+namespace nv::allerase {
+
+namespace {
+
+bool IsSep(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+std::wstring EnvVar(const wchar_t* name) {
+    wchar_t buf[MAX_PATH * 2];
+    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH * 2);
+    return (n == 0 || n >= MAX_PATH * 2) ? std::wstring() : std::wstring(buf, n);
+}
+
+std::wstring ShellFolder(int csidl) {
+    wchar_t buf[MAX_PATH];
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : L"";
+}
+
+// Lower-cased canonical forms of the folders nothing may delete or empty.
+// Read afresh at every check: the environment can change under us.
+std::vector<std::wstring> ProtectedFolders() {
+    std::vector<std::wstring> raw;
+    wchar_t win[MAX_PATH];
+    if (UINT n = GetWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH) raw.emplace_back(win, n);
+    if (UINT n = GetSystemWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH) raw.emplace_back(win, n);
+    for (const wchar_t* var : {L"USERPROFILE", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"})
+        raw.push_back(EnvVar(var));
+    for (int csidl : {CSIDL_PROFILE, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS})
+        raw.push_back(ShellFolder(csidl));
+    std::vector<std::wstring> out;
+    for (const auto& r : raw) {
+        std::wstring n = ToLower(NormalizePath(r));
+        if (!n.empty()) out.push_back(std::move(n));
+    }
+    return out;
+}
+
+// "C:\" or "\\server\share": the part of a canonical path no component may
+// climb above.
+size_t RootLength(std::wstring_view canon) {
+    if (canon.size() >= 3 && canon[1] == L':') return 3;
+    size_t server = canon.find(L'\\', 2);
+    size_t share = server == std::wstring_view::npos ? server : canon.find(L'\\', server + 1);
+    return share == std::wstring_view::npos ? canon.size() : share;
+}
+
+}  // namespace
+
+std::wstring NormalizePath(std::wstring_view path) {
+    std::wstring s(path);
+    for (auto& c : s)
+        if (c == L'/') c = L'\\';
+    if (s.starts_with(L"\\\\?\\UNC\\")) {
+        s.erase(2, 6);
+    } else if (s.starts_with(L"\\\\?\\") || s.starts_with(L"\\??\\")) {
+        s.erase(0, 4);
+    } else if (s.starts_with(L"\\\\.\\")) {
+        return {};  // devices are no folders of ours
+    }
+
+    std::wstring out;
+    size_t pos;
+    if (s.size() >= 3 && IsDriveLetter(s[0]) && s[1] == L':' && s[2] == L'\\') {
+        out = {static_cast<wchar_t>(towupper(s[0])), L':', L'\\'};
+        pos = 3;
+    } else if (s.size() >= 2 && s[0] == L'\\' && s[1] == L'\\') {
+        // \\server\share: both parts are needed.
+        size_t server = s.find(L'\\', 2);
+        if (server == std::wstring::npos || server == 2) return {};
+        size_t shareEnd = s.find(L'\\', server + 1);
+        if (shareEnd == std::wstring::npos) shareEnd = s.size();
+        if (shareEnd == server + 1) return {};
+        out = s.substr(0, shareEnd);
+        pos = shareEnd;
+    } else {
+        return {};
+    }
+
+    const size_t root = out.size();
+    while (pos < s.size()) {
+        size_t end = pos;
+        while (end < s.size() && !IsSep(s[end])) ++end;
+        std::wstring_view part(s.data() + pos, end - pos);
+        pos = end + 1;
+        if (part == L"..") {
+            size_t cut = out.find_last_of(L'\\');
+            if (out.size() > root) out.resize(cut < root ? root : cut);
+            continue;
+        }
+        while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.remove_suffix(1);
+        if (part.empty()) continue;
+        if (out.back() != L'\\') out += L'\\';
+        out += part;
+    }
+    return out;
+}
+
+bool IsUnknownFolder(std::wstring_view path) { return NormalizePath(path).empty(); }
+
+bool IsProtectedFolder(std::wstring_view path) {
+    std::wstring canon = ToLower(NormalizePath(path));
+    if (canon.empty()) return false;
+    if (RootLength(canon) >= canon.size()) return true;
+    for (const auto& p : ProtectedFolders()) {
+        if (p == canon) return true;
+        if (p.size() > canon.size() && p.starts_with(canon) && p[canon.size()] == L'\\') return true;
+    }
+    return false;
+}
+
+bool IsProtectedKey(HKEY root, std::wstring_view subKey) {
+    std::vector<std::wstring> parts;
+    for (const auto& piece : Split(subKey, L'\\'))
+        if (!piece.empty()) parts.push_back(ToLower(piece));
+    if (parts.size() <= 1) return true;
+    // Below HKEY_USERS every user's hive is a root of its own.
+    if (root == HKEY_USERS && parts.size() <= 2) return true;
+    // Software\Classes is the class store behind HKEY_CLASSES_ROOT.
+    if ((root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER) && parts.size() == 2 && parts[0] == L"software" &&
+        parts[1] == L"classes")
+        return true;
+    return false;
+}
+
+std::wstring RootKeyName(HKEY root) {
+    static const struct {
+        HKEY key;
+        const wchar_t* name;
+    } kRoots[] = {
+        {HKEY_CLASSES_ROOT, L"HKEY_CLASSES_ROOT"},     {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE"},   {HKEY_USERS, L"HKEY_USERS"},
+        {HKEY_PERFORMANCE_DATA, L"HKEY_PERFORMANCE_DATA"}, {HKEY_CURRENT_CONFIG, L"HKEY_CURRENT_CONFIG"},
+        {HKEY_DYN_DATA, L"HKEY_DYN_DATA"},
+    };
+    for (const auto& r : kRoots)
+        if (r.key == root) return r.name;
+    wchar_t buf[24];
+    swprintf(buf, 24, L"0x%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(root) & 0xFFFFFFFF));
+    return buf;
+}
+
+std::wstring KeyText(HKEY root, std::wstring_view subKey) {
+    std::wstring text = RootKeyName(root);
+    if (!subKey.empty()) {
+        text += L'\\';
+        text += subKey;
+    }
+    return text;
+}
+
+}  // namespace nv::allerase

@@ -1,0 +1,162 @@
+// The file-system layer under the erase primitives: a path buffer for
+// walks, a find-data folder listing, and file deletion that never goes
+// through a link. Internal to allerase and Normal.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "foundation/erase.h"
+#include "foundation/handles.h"
+
+namespace nv::erasefs {
+
+// A walk's current path in "\\?\" form, so depth is not limited to
+// MAX_PATH. Push/Pop keep one buffer for the whole walk.
+class PathBuf {
+public:
+    explicit PathBuf(const std::wstring& canonical);  // a NormalizePath result
+    const std::wstring& full() const { return s_; }
+    const wchar_t* c_str() const { return s_.c_str(); }
+    size_t Push(const wchar_t* name) {
+        size_t old = s_.size();
+        s_ += L'\\';
+        s_ += name;
+        return old;
+    }
+    void Pop(size_t mark) { s_.resize(mark); }
+    // The path as users write it (no "\\?\" prefix).
+    std::wstring Shown() const;
+
+private:
+    std::wstring s_;
+    bool unc_ = false;
+};
+
+inline bool IsDots(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
+inline bool IsDir(const WIN32_FIND_DATAW& fd) { return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+inline bool IsLink(const WIN32_FIND_DATAW& fd) { return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+inline double SizeOf(const WIN32_FIND_DATAW& fd) {
+    return static_cast<double>((static_cast<ULONGLONG>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+}
+
+// Calls visit(fd) for each entry of the folder but "." and "..", in the
+// order the file system lists them, until visit returns false. visit may
+// Push/Pop the buffer. False when the folder cannot be listed.
+template <typename Visit>
+bool ForEachEntry(PathBuf& dir, Visit&& visit);
+
+// The folder whose files are being deleted. Under Wine it remembers the
+// folder's resolved name, so that a file whose own resolved name is not
+// "folder\name" is known to be a link.
+class Folder {
+public:
+    // `dir` may grow while the folder is in use (the walk pushes names).
+    explicit Folder(const PathBuf& dir) : dir_(dir), length_(dir.full().size()) {}
+    // True when the open file `h`, listed here as `name`, is a link.
+    bool IsLinkedFile(HANDLE h, const wchar_t* name);
+
+private:
+    const PathBuf& dir_;
+    size_t length_;
+    std::wstring resolved_;
+    int state_ = 0;  // 0 not looked up, 1 known, -1 unknown (every file then counts as a link)
+};
+
+enum class FileResult { Removed, Failed, Refused };
+
+// What happens to one listed file. `force` deletes read-only files too;
+// without it a hidden file is unhidden first (which also clears Read-only)
+// and a read-only file that is not hidden fails. `counted()` runs once the
+// file is known not to be a link, just before its delete is tried. In
+// preview nothing changes and the result is the one a clean would give
+// (files in use aside).
+template <typename Counted>
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, bool force, bool preview,
+                     Counted&& counted);
+
+// Whether a link check must open each file (Wine only; see Folder).
+bool CheckFileLinks();
+
+// The resolved name of an open file or folder, "" when it cannot be had.
+std::wstring ResolvedName(HANDLE h);
+
+// Opens a path for attribute reads (folders too), without following a
+// reparse point.
+ScopedFile OpenForQuery(const wchar_t* path);
+
+// ---- templates ----
+
+template <typename Visit>
+bool ForEachEntry(PathBuf& dir, Visit&& visit) {
+    size_t mark = dir.Push(L"*");
+    WIN32_FIND_DATAW fd;
+    ScopedFind find(FindFirstFileExW(dir.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    dir.Pop(mark);
+    if (!find) return false;
+    do {
+        if (IsDots(fd.cFileName)) continue;
+        if (!visit(static_cast<const WIN32_FIND_DATAW&>(fd))) break;
+    } while (FindNextFileW(find.get(), &fd));
+    return true;
+}
+
+template <typename Counted>
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, bool force, bool preview,
+                     Counted&& counted) {
+    if (IsLink(fd)) return FileResult::Refused;
+    const DWORD attr = fd.dwFileAttributes;
+    const bool hidden = attr & FILE_ATTRIBUTE_HIDDEN;
+    const bool readOnly = attr & FILE_ATTRIBUTE_READONLY;
+    const bool resetAttrs = hidden || (force && readOnly);
+    size_t mark = path.Push(fd.cFileName);
+    FileResult result;
+
+    if (preview) {
+        if (CheckFileLinks()) {
+            ScopedFile h = OpenForQuery(path.c_str());
+            if (h && folder.IsLinkedFile(h.get(), fd.cFileName)) {
+                path.Pop(mark);
+                return FileResult::Refused;
+            }
+        }
+        counted(path, SizeOf(fd));
+        result = readOnly && !resetAttrs ? FileResult::Failed : FileResult::Removed;
+    } else if (!CheckFileLinks()) {
+        if (resetAttrs) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        counted(path, SizeOf(fd));
+        result = DeleteFileW(path.c_str()) ? FileResult::Removed : FileResult::Failed;
+    } else {
+        // One handle for the check, the unhide and the delete: a path-based
+        // call would act on a link's target.
+        DWORD access = DELETE | FILE_READ_ATTRIBUTES | (resetAttrs ? FILE_WRITE_ATTRIBUTES : 0);
+        ScopedFile h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (h && folder.IsLinkedFile(h.get(), fd.cFileName)) {
+            path.Pop(mark);
+            return FileResult::Refused;
+        }
+        if (h && resetAttrs) {
+            FILE_BASIC_INFO basic{};
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(h.get(), FileBasicInfo, &basic, sizeof basic);
+        }
+        counted(path, SizeOf(fd));
+        FILE_DISPOSITION_INFO dispose{TRUE};
+        result = h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose)
+                     ? FileResult::Removed
+                     : FileResult::Failed;
+    }
+    path.Pop(mark);
+    return result;
+}
+
+}  // namespace nv::erasefs
+
+namespace nv::erasefs {
+// True when the path (canonical form) is a link: a reparse point, or under
+// Wine a file whose resolved name is not the one asked for.
+bool IsLinkPath(const std::wstring& canonical);
+}  // namespace nv::erasefs

@@ -1,0 +1,248 @@
+// The safety rules every erase primitive applies: unknown folders, protected
+// targets, and links (planted from the Linux side by tools/test).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "erase_helpers.h"
+#include "foundation/Normal.h"
+#include "foundation/text.h"
+#include "foundation/allerase.h"
+#include "recorders.h"
+#include "sandbox.h"
+
+using namespace nv::allerase;
+using nv::EraseContext;
+using nv::RemovalKind;
+using nvtest::Exists;
+using nvtest::IsDir;
+using nvtest::RecordingSink;
+using nvtest::ScratchDir;
+
+TEST(NormalizePath, CanonicalFormOrNothing) {
+    EXPECT_EQ(NormalizePath(L"c:/Users//Ann/./AppData/../Temp/"), L"C:\\Users\\Ann\\Temp");
+    EXPECT_EQ(NormalizePath(L"C:\\"), L"C:\\");
+    EXPECT_EQ(NormalizePath(L"C:\\.."), L"C:\\");
+    EXPECT_EQ(NormalizePath(L"C:\\a\\..\\..\\b"), L"C:\\b");
+    EXPECT_EQ(NormalizePath(L"C:\\Windows. \\"), L"C:\\Windows");
+    EXPECT_EQ(NormalizePath(L"\\\\?\\C:\\x\\y"), L"C:\\x\\y");
+    EXPECT_EQ(NormalizePath(L"\\\\srv\\share\\a\\..\\.."), L"\\\\srv\\share");
+    EXPECT_EQ(NormalizePath(L"\\\\?\\UNC\\srv\\share\\d"), L"\\\\srv\\share\\d");
+    for (const wchar_t* unknown : {L"", L"Error", L"Error\\Cache", L"\\Cache", L"C:", L"C:Cache", L"\\\\srv",
+                                   L"\\\\.\\PhysicalDrive0", L"..\\x"}) {
+        EXPECT_EQ(NormalizePath(unknown), L"") << nvtest::Narrow(unknown);
+        EXPECT_TRUE(IsUnknownFolder(unknown));
+    }
+}
+
+TEST(IsProtectedFolder, RootsSystemFoldersTheProfileAndWhatIsAboveThem) {
+    wchar_t win[MAX_PATH];
+    GetWindowsDirectoryW(win, MAX_PATH);
+    std::wstring w = win;
+    for (const std::wstring& p : {std::wstring(L"C:\\"), std::wstring(L"d:/"), std::wstring(L"\\\\srv\\share\\"), w,
+                                  w + L"\\", w + L"\\Temp\\..", nv::ToLower(w), w + L".", std::wstring(L"C:/windows//")})
+        EXPECT_TRUE(IsProtectedFolder(p)) << nvtest::Narrow(p);
+    EXPECT_FALSE(IsProtectedFolder(w + L"\\Temp"));
+
+    const char* profile = std::getenv("USERPROFILE");
+    ASSERT_NE(profile, nullptr);
+    std::wstring prof = nv::FromUtf8(profile);
+    EXPECT_TRUE(IsProtectedFolder(prof));
+    EXPECT_TRUE(IsProtectedFolder(prof.substr(0, prof.find_last_of(L'\\'))));  // C:\users holds it
+    EXPECT_FALSE(IsProtectedFolder(prof + L"\\AppData"));
+    EXPECT_FALSE(IsProtectedFolder(L"Error\\Cache"));  // unknown, not protected
+
+    wchar_t pf[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableW(L"ProgramFiles", pf, MAX_PATH), 0u);
+    EXPECT_TRUE(IsProtectedFolder(pf));
+    EXPECT_FALSE(IsProtectedFolder(std::wstring(pf) + L"\\Vendor\\Cache"));
+}
+
+TEST(IsProtectedKey, RootsAndTheirFirstLevel) {
+    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L""));
+    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"\\"));
+    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"Software"));
+    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"Software\\\\"));
+    EXPECT_TRUE(IsProtectedKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes"));
+    EXPECT_TRUE(IsProtectedKey(HKEY_USERS, L".DEFAULT\\Software"));
+    EXPECT_FALSE(IsProtectedKey(HKEY_USERS, L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms"));
+    EXPECT_FALSE(IsProtectedKey(HKEY_CURRENT_USER, L"Software\\Microsoft"));
+    EXPECT_EQ(KeyText(HKEY_CURRENT_USER, L"Software\\X"), L"HKEY_CURRENT_USER\\Software\\X");
+}
+
+TEST(UnknownFolder, NothingIsDeletedCreatedOrCounted) {
+    ScratchDir d(L"unknown");
+    erasetest::BuildTree(d / L"Error\\Cache", false);
+    wchar_t oldCwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, oldCwd);
+    SetCurrentDirectoryW(d.path().c_str());  // where a relative path would land
+    auto before = erasetest::Snapshot(d.path());
+    RecordingSink sink;
+    EraseContext ctx;
+    ctx.set_sink(&sink);
+    for (const wchar_t* f : {L"Error\\Cache", L"", L"Error", L"\\Error\\Cache"}) {
+        EXPECT_EQ(DeleteFileInTree(ctx, f, L"a.txt"), 0);
+        EXPECT_EQ(DeleteAllFilesInTree(ctx, f), std::nullopt);
+        EXPECT_EQ(DeleteExtInTree(ctx, f, L"tmp"), 0);
+        EXPECT_EQ(DeleteFolderInTree(ctx, f, L"cache"), 0);
+        EXPECT_EQ(EmptyFolder(ctx, f), 0);
+        EXPECT_EQ(EmptyFolder(ctx, std::wstring(f) + L"\\New"), 0);
+        EXPECT_EQ(DeleteAllFiles(ctx, f), std::nullopt);
+        EXPECT_EQ(DeleteFileInFolder(ctx, f, L"a.txt"), std::nullopt);
+        EXPECT_EQ(DeleteExtInFolder(ctx, f, L"tmp"), std::nullopt);
+        EXPECT_EQ(FolderSize(f), 0);
+        nv::Normal::DeleteAtReboot(ctx, std::wstring(f) + L"\\a.txt");
+        DeleteIniSection(ctx, std::wstring(f) + L"\\x.ini", L"S");
+    }
+    SetCurrentDirectoryW(oldCwd);
+    EXPECT_EQ(erasetest::Snapshot(d.path()), before);
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST(ProtectedFolder, RefusedAndReported) {
+    ScratchDir d(L"prot");
+    erasetest::BuildTree(d / L"users\\ann", false);
+    wchar_t saved[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"USERPROFILE", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"USERPROFILE", (d / L"users\\ann").c_str());
+    auto before = erasetest::Snapshot(d.path());
+    RecordingSink sink;
+    EraseContext ctx;
+    ctx.set_sink(&sink);
+    EXPECT_EQ(EmptyFolder(ctx, d / L"users\\ann"), 0);
+    EXPECT_EQ(EmptyFolder(ctx, d / L"users\\ann\\sub\\..\\"), 0);
+    EXPECT_EQ(DeleteAllFilesInTree(ctx, d / L"users"), std::nullopt);
+    EXPECT_EQ(DeleteFolderInTree(ctx, d.path(), L"users"), 0);  // refused: d holds the profile
+    EXPECT_EQ(DeleteFileInTree(ctx, L"C:\\", L"no-such-file"), 0);
+    EXPECT_EQ(DeleteExtInTree(ctx, L"c:/windows/", L"no-such-ext"), 0);
+    nv::Normal::DeleteAtReboot(ctx, d / L"users\\ann");
+    SetEnvironmentVariableW(L"USERPROFILE", saved);
+    EXPECT_EQ(erasetest::Snapshot(d.path()), before);
+    ASSERT_EQ(sink.lines.size(), 7u);
+    EXPECT_EQ(sink.lines[0], L"refused\t" + d.path() + L"\\users\\ann\t0");
+    EXPECT_EQ(sink.Count(RemovalKind::Refused), 7u);
+    // An ordinary folder below the profile is fine.
+    EXPECT_EQ(EmptyFolder(ctx, d / L"users\\ann\\sub"), 7000 + 1000 + 200 + 2000 + 10 + 20);
+}
+
+TEST(ProtectedKey, RefusedAndReported) {
+    std::wstring top = L"NorvaleTop-" + std::to_wstring(GetCurrentProcessId());
+    nvtest::SetString(HKEY_CURRENT_USER, top, L"v", L"x");
+    RecordingSink sink;
+    EraseContext ctx;
+    ctx.set_sink(&sink);
+    EXPECT_EQ(DeleteRegTree(ctx, HKEY_CURRENT_USER, top), 5);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, top), 3);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, L""), 3);
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, L"", L"v"), 1);
+    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, top));
+    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, L"Software"));
+    EXPECT_EQ(sink.Count(RemovalKind::Refused), 4u);
+    EXPECT_EQ(sink.lines[0], L"refused\tHKEY_CURRENT_USER\\" + top + L"\t0");
+    // A value directly in a first-level key is not a key delete.
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, top, L"v"), 1);
+    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
+    nvtest::DeleteTree(HKEY_CURRENT_USER, top);
+}
+
+// ---- links ----
+
+namespace {
+
+// C:\nvlinks\<name> as planted by tools/lib/plant-links.sh: tree\ holds
+// real.txt (10), sub\real.txt (20), file links keep.txt, flink.txt and
+// config.ini, folder links dlink, elink and sub\cache; target\ holds what
+// they point at; toplink is a link to target\dir.
+struct LinkCase {
+    std::wstring root;
+    explicit LinkCase(const std::wstring& name) : root(L"C:\\nvlinks\\" + name) {}
+    std::wstring tree() const { return root + L"\\tree"; }
+    std::wstring target() const { return root + L"\\target"; }
+    bool planted() const {
+        DWORD a = GetFileAttributesW((tree() + L"\\dlink").c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+    void ExpectTargetsIntact() const {
+        EXPECT_TRUE(Exists(target() + L"\\keep.txt"));
+        EXPECT_TRUE(Exists(target() + L"\\dir\\inner.txt"));
+        EXPECT_TRUE(Exists(target() + L"\\dir\\cache\\c.txt"));
+        EXPECT_TRUE(IsDir(target() + L"\\empty"));
+        EXPECT_NE(nvtest::ReadText(target() + L"\\config.ini").find("[S]"), std::string::npos);
+    }
+};
+
+#define NEED_LINKS(lc)                                                                   \
+    do {                                                                                 \
+        if (!(lc).planted()) {                                                           \
+            if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";     \
+            GTEST_SKIP() << "no links planted (run through tools/test)";                 \
+        }                                                                                \
+    } while (0)
+
+}  // namespace
+
+TEST(Links, TreeWalksNeitherEnterNorDeleteThroughLinks) {
+    struct Case {
+        const wchar_t* name;
+        std::function<std::optional<double>(EraseContext&, const std::wstring&)> run;
+        std::optional<double> expected;
+    };
+    const std::vector<Case> cases = {
+        {L"fileintree", [](auto& c, auto& t) { return DeleteFileInTree(c, t, L"keep.txt") + DeleteFileInTree(c, t, L"inner.txt"); }, 0.0},
+        {L"allfilesintree", [](auto& c, auto& t) { return DeleteAllFilesInTree(c, t); }, 30.0},
+        {L"extintree", [](auto& c, auto& t) { return DeleteExtInTree(c, t, L"txt") + DeleteExtInTree(c, t, L"ini"); }, 30.0},
+        {L"folderintree", [](auto& c, auto& t) { return DeleteFolderInTree(c, t, L"cache") + DeleteFolderInTree(c, t, L"dlink"); }, 0.0},
+        {L"emptyfolder", [](auto& c, auto& t) { return EmptyFolder(c, t); }, 30.0},
+        {L"allfiles", [](auto& c, auto& t) { return DeleteAllFiles(c, t); }, 10.0},
+        {L"fileinfolder", [](auto& c, auto& t) { return DeleteFileInFolder(c, t, L"flink.txt"); }, 0.0},
+        {L"extinfolder", [](auto& c, auto& t) { return DeleteExtInFolder(c, t, L"txt"); }, 10.0},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(nvtest::Narrow(tc.name));
+        LinkCase lc(tc.name);
+        NEED_LINKS(lc);
+        RecordingSink sink;
+        EraseContext ctx;
+        ctx.set_sink(&sink);
+        EXPECT_EQ(tc.run(ctx, lc.tree()), tc.expected);
+        lc.ExpectTargetsIntact();
+        EXPECT_GT(sink.Count(RemovalKind::Refused), 0u);
+    }
+}
+
+TEST(Links, SizesPreviewAndSingleTargetsStayOnTheirSide) {
+    LinkCase size(L"foldersize");
+    NEED_LINKS(size);
+    EXPECT_EQ(FolderSize(size.tree() + L"\\sub"), 20);
+    EXPECT_EQ(FolderSize(size.root + L"\\toplink"), 0);
+
+    LinkCase pv(L"preview");
+    RecordingSink heard, done;
+    EraseContext preview(true), clean;
+    preview.set_sink(&heard);
+    clean.set_sink(&done);
+    EXPECT_EQ(EmptyFolder(preview, pv.tree()), 30);
+    EXPECT_EQ(EmptyFolder(clean, pv.tree()), 30);
+    EXPECT_EQ(heard.lines, done.lines);
+    pv.ExpectTargetsIntact();
+
+    LinkCase top(L"toplink");
+    std::wstring link = top.root + L"\\toplink";
+    EXPECT_EQ(EmptyFolder(clean, link), 0);
+    EXPECT_EQ(DeleteAllFilesInTree(clean, link), std::nullopt);
+    EXPECT_EQ(DeleteAllFiles(clean, link), std::nullopt);
+    EXPECT_EQ(DeleteFolderInTree(clean, top.root, L"toplink"), 0);
+    top.ExpectTargetsIntact();
+
+    LinkCase ini(L"inisection");
+    DeleteIniSection(clean, ini.tree() + L"\\config.ini", L"S");
+    ini.ExpectTargetsIntact();
+
+    LinkCase reboot(L"atreboot");
+    size_t refusedBefore = done.Count(RemovalKind::Refused);
+    nv::Normal::DeleteAtReboot(clean, reboot.tree() + L"\\flink.txt");
+    nv::Normal::DeleteAtReboot(clean, reboot.tree() + L"\\dlink");
+    EXPECT_EQ(done.Count(RemovalKind::Refused), refusedBefore + 2);
+    EXPECT_EQ(done.Count(RemovalKind::AtReboot), 0u);
+}
