@@ -113,7 +113,7 @@ struct FileWalk {
             }
             if (pump) run.ctx.MaybePump();
             if (!match(fd)) return true;
-            FileResult r = erasefs::EraseFile(folder, dir, fd, false, run.preview(),
+            FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, run.preview(),
                                               [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             if (pump) run.ctx.MaybePump();
@@ -158,7 +158,8 @@ std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& f
 }
 
 // Deletes everything below `dir` and then `dir` itself, counting every file
-// before its delete is tried. Links inside are skipped and reported, so a
+// before its delete is tried: with force read-only files go too, without it
+// they stay (hidden or not). Links inside are skipped and reported, so a
 // folder holding one survives. Errors are ignored.
 void DeleteTree(Run& run, PathBuf& dir, bool force) {
     erasefs::Folder folder(dir);
@@ -173,7 +174,7 @@ void DeleteTree(Run& run, PathBuf& dir, bool force) {
             return true;
         }
         if (!erasefs::IsDir(fd)) {
-            FileResult r = erasefs::EraseFile(folder, dir, fd, force, run.preview(),
+            FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain, run.preview(),
                                               [&](const PathBuf&, double size) { run.bytes += size; });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             return true;

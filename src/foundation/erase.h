@@ -11,8 +11,8 @@
 namespace nv {
 
 enum class RemovalKind {
-    File,        // a file deleted (bytes = its size)
-    Folder,      // a folder tree deleted or emptied (bytes = its total size)
+    File,        // a file counted and deleted (bytes = its size)
+    Folder,      // a folder tree deleted or emptied (bytes = what it counted)
     Key,         // a registry key deleted with the plain delete
     KeyTree,     // a registry key deleted with all its subkeys
     Value,       // a registry value deleted
@@ -22,7 +22,7 @@ enum class RemovalKind {
     RecycleBin,  // the Recycle Bin emptied
     Clipboard,   // the clipboard emptied
     RecentDocs,  // the shell's recent-documents list cleared
-    Refused,     // a protected or unsafe target that was not touched
+    Refused,     // a protected target or a link that was not touched
 };
 
 // Lower-case name used in the preview listing: "file", "keytree", ...

@@ -66,14 +66,16 @@ private:
 
 enum class FileResult { Removed, Failed, Refused };
 
-// What happens to one listed file. `force` deletes read-only files too;
-// without it a hidden file is unhidden first (which also clears Read-only)
-// and a read-only file that is not hidden fails. `counted()` runs once the
-// file is known not to be a link, just before its delete is tried. In
-// preview nothing changes and the result is the one a clean would give
-// (files in use aside).
+// How a file is deleted: Unhide sets a hidden file's attributes to Normal
+// first (which also clears Read-only); Force clears Read-only on any file;
+// Plain does neither, so every read-only file fails.
+enum class Delete { Unhide, Force, Plain };
+
+// What happens to one listed file. `counted()` runs once the file is known
+// not to be a link, just before its delete is tried. In preview nothing
+// changes and the result is the one a clean would give (files in use aside).
 template <typename Counted>
-FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, bool force, bool preview,
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, bool preview,
                      Counted&& counted);
 
 // Whether a link check must open each file (Wine only; see Folder).
@@ -104,13 +106,13 @@ bool ForEachEntry(PathBuf& dir, Visit&& visit) {
 }
 
 template <typename Counted>
-FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, bool force, bool preview,
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, bool preview,
                      Counted&& counted) {
     if (IsLink(fd)) return FileResult::Refused;
     const DWORD attr = fd.dwFileAttributes;
     const bool hidden = attr & FILE_ATTRIBUTE_HIDDEN;
     const bool readOnly = attr & FILE_ATTRIBUTE_READONLY;
-    const bool resetAttrs = hidden || (force && readOnly);
+    const bool resetAttrs = (how == Delete::Unhide && hidden) || (how == Delete::Force && readOnly);
     size_t mark = path.Push(fd.cFileName);
     FileResult result;
 

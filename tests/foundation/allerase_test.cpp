@@ -52,10 +52,15 @@ TEST(DeleteFileInTree, HiddenReadOnlyGoesPlainReadOnlyAndHeldFilesStayButCount) 
     WriteFile(d / L"w\\n.dat", 80);
     SetAttrs(d / L"x\\n.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     SetAttrs(d / L"y\\n.dat", FILE_ATTRIBUTE_READONLY);
+    WriteFile(d / L"x\\other.dat", 5);
+    SetAttrs(d / L"x\\other.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
     Held held(d / L"z\\n.dat");
     ASSERT_TRUE(held.ok());
     EraseContext ctx;
     EXPECT_EQ(DeleteFileInTree(ctx, d.path(), L"n.dat"), 150);
+    // Files the call keeps keep their attributes.
+    EXPECT_EQ(GetFileAttributesW((d / L"x\\other.dat").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(Exists(d / L"x\\n.dat"));
     EXPECT_TRUE(Exists(d / L"y\\n.dat"));
     EXPECT_TRUE(Exists(d / L"z\\n.dat"));
@@ -159,7 +164,8 @@ TEST(DeleteFolderInTree, ReadOnlyContentSurvivesYetCountsOnce) {
     WriteFile(d / L"cache\\cache\\inner.bin", 400);
     WriteFile(d / L"cache\\cache\\inner-ro.bin", 800);
     SetAttrs(d / L"cache\\ro.bin", FILE_ATTRIBUTE_READONLY);
-    SetAttrs(d / L"cache\\cache\\inner-ro.bin", FILE_ATTRIBUTE_READONLY);
+    // Only the matching folder is unhidden, not what it holds.
+    SetAttrs(d / L"cache\\cache\\inner-ro.bin", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     EraseContext ctx;
     EXPECT_EQ(DeleteFolderInTree(ctx, d.path(), L"cache"), 1500);
     EXPECT_TRUE(Exists(d / L"cache\\ro.bin"));
