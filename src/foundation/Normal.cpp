@@ -15,6 +15,7 @@ void DeleteAtReboot(EraseContext& ctx, const std::wstring& path) {
         return;
     }
     if (GetFileAttributesW(canon.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (ctx.preview() && ctx.removed().FileGone(canon)) return;
     if (ctx.preview() || MoveFileExW(canon.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         ctx.Report(RemovalKind::AtReboot, canon);
 }

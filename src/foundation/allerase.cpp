@@ -3,6 +3,8 @@
 // the names of the subfolders still to visit.
 #include "foundation/allerase.h"
 
+#include <vector>
+
 #include "foundation/erasefs.h"
 #include "foundation/text.h"
 
@@ -76,6 +78,34 @@ std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder)
     return canon;
 }
 
+// Preview: an entry that an earlier primitive of this run would already
+// have removed is not there for this one.
+bool GoneInPreview(EraseContext& ctx, PathBuf& dir, const WIN32_FIND_DATAW& fd) {
+    size_t mark = dir.Push(fd.cFileName);
+    std::wstring shown = dir.Shown();
+    dir.Pop(mark);
+    return erasefs::IsDir(fd) ? ctx.removed().FolderGone(shown) : ctx.removed().FileGone(shown);
+}
+
+// Preview: remembers the files of one folder that a clean would delete, as
+// one entry when they are all of its files.
+void RecordRemovedFiles(EraseContext& ctx, PathBuf& dir, const std::vector<std::wstring>& names, bool all) {
+    if (all) {
+        ctx.removed().RemoveFilesIn(dir.Shown());
+        return;
+    }
+    for (const auto& n : names) {
+        size_t mark = dir.Push(n.c_str());
+        ctx.removed().RemoveFile(dir.Shown());
+        dir.Pop(mark);
+    }
+}
+
+// A folder that this preview has already removed counts as missing.
+bool MissingInPreview(EraseContext& ctx, const std::wstring& canon) {
+    return ctx.preview() && ctx.removed().FolderGone(canon);
+}
+
 // Unhides a folder (attributes Normal) when its Hidden bit is set.
 void UnhideFolder(const PathBuf& dir, DWORD attr) {
     if (attr & FILE_ATTRIBUTE_HIDDEN) SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -93,14 +123,18 @@ struct FileWalk {
 
     template <typename Match>
     Flow Walk(PathBuf& dir, const Match& match) {
+        const bool preview = run.preview();
         erasefs::Folder folder(dir);
         std::wstring subfolders;  // names, each ended by a NUL
+        std::vector<std::wstring> removed;  // preview: files of this folder a clean would delete
+        bool allFilesRemoved = true;
         Flow flow = Flow::Go;
         bool listed = erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
             if (run.ctx.cancelled()) {
                 flow = Flow::Cancelled;
                 return false;
             }
+            if (preview && GoneInPreview(run.ctx, dir, fd)) return true;
             if (erasefs::IsDir(fd)) {
                 if (!recurse) return true;
                 if (erasefs::IsLink(fd)) {
@@ -112,10 +146,15 @@ struct FileWalk {
                 return true;
             }
             if (pump) run.ctx.MaybePump();
-            if (!match(fd)) return true;
-            FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, run.preview(),
+            if (!match(fd)) {
+                allFilesRemoved = false;
+                return true;
+            }
+            FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, preview,
                                               [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
+            if (preview && r == FileResult::Removed) removed.emplace_back(fd.cFileName);
+            if (r != FileResult::Removed) allFilesRemoved = false;
             if (pump) run.ctx.MaybePump();
             if (r == FileResult::Failed && stopAtFailure) {
                 flow = Flow::Failed;
@@ -123,6 +162,7 @@ struct FileWalk {
             }
             return true;
         });
+        if (preview) RecordRemovedFiles(run.ctx, dir, removed, allFilesRemoved && flow == Flow::Go);
         if (!listed) return stopAtFailure ? Flow::Failed : Flow::Go;
         for (size_t at = 0; flow == Flow::Go && at < subfolders.size();) {
             const wchar_t* name = subfolders.c_str() + at;
@@ -139,7 +179,7 @@ struct FileWalk {
 template <typename Match>
 double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match) {
     auto canon = Admit(ctx, folder);
-    if (!canon) return 0;
+    if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
     FileWalk{run, true, pump, false}.Walk(dir, match);
@@ -150,7 +190,7 @@ template <typename Match>
 std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& folder, bool recurse, bool pump,
                                         const Match& match) {
     auto canon = Admit(ctx, folder);
-    if (!canon) return std::nullopt;
+    if (!canon || MissingInPreview(ctx, *canon)) return std::nullopt;
     Run run{ctx};
     PathBuf dir(*canon);
     if (FileWalk{run, recurse, pump, true}.Walk(dir, match) == Flow::Failed) return std::nullopt;
@@ -160,37 +200,63 @@ std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& f
 // Deletes everything below `dir` and then `dir` itself, counting every file
 // before its delete is tried: with force read-only files go too, without it
 // they stay (hidden or not). Links inside are skipped and reported, so a
-// folder holding one survives. Errors are ignored.
-void DeleteTree(Run& run, PathBuf& dir, bool force) {
+// folder holding one survives. Errors are ignored. In preview it returns
+// whether everything below would go (the caller then records the folder
+// as one entry); otherwise it records the parts that would.
+bool DeleteTree(Run& run, PathBuf& dir, bool force) {
+    const bool preview = run.preview();
     erasefs::Folder folder(dir);
     bool cancelled = false;
+    bool whole = true;
+    std::vector<std::wstring> goneFiles, goneFolders;  // preview only
     erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
         if (run.ctx.cancelled()) {
             cancelled = true;
             return false;
         }
+        if (preview && GoneInPreview(run.ctx, dir, fd)) return true;
         if (erasefs::IsLink(fd)) {
             run.RefuseEntry(dir, fd.cFileName);
+            whole = false;
             return true;
         }
         if (!erasefs::IsDir(fd)) {
-            FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain, run.preview(),
+            FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain, preview,
                                               [&](const PathBuf&, double size) { run.bytes += size; });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
+            if (r != FileResult::Removed) whole = false;
+            else if (preview) goneFiles.emplace_back(fd.cFileName);
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        DeleteTree(run, dir, force);
+        bool sub = DeleteTree(run, dir, force);
         dir.Pop(mark);
+        if (!sub) whole = false;
+        else if (preview) goneFolders.emplace_back(fd.cFileName);
         return !run.ctx.cancelled();
     });
-    if (run.preview() || cancelled) return;
+    if (preview) {
+        if (whole && !cancelled) return true;
+        PreviewState& gone = run.ctx.removed();
+        for (const auto& n : goneFiles) {
+            size_t mark = dir.Push(n.c_str());
+            gone.RemoveFile(dir.Shown());
+            dir.Pop(mark);
+        }
+        for (const auto& n : goneFolders) {
+            size_t mark = dir.Push(n.c_str());
+            gone.RemoveFolder(dir.Shown());
+            dir.Pop(mark);
+        }
+        return false;
+    }
+    if (cancelled) return false;
     if (force) {
         DWORD attr = GetFileAttributesW(dir.c_str());
         if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(dir.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
     }
-    RemoveDirectoryW(dir.c_str());
+    return RemoveDirectoryW(dir.c_str()) != FALSE;
 }
 
 // Matching subfolders of this level are deleted first, then the others are
@@ -201,6 +267,7 @@ void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
     erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
         if (run.ctx.cancelled()) return false;
         if (!erasefs::IsDir(fd)) return true;
+        if (run.preview() && GoneInPreview(run.ctx, dir, fd)) return true;
         if (erasefs::IsLink(fd)) {
             run.RefuseEntry(dir, fd.cFileName);
             return true;
@@ -213,7 +280,7 @@ void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
         size_t mark = dir.Push(fd.cFileName);
         if (!run.preview()) UnhideFolder(dir, fd.dwFileAttributes);
         Run sub{run.ctx};
-        DeleteTree(sub, dir, false);
+        if (DeleteTree(sub, dir, false) && run.preview()) run.ctx.removed().RemoveFolder(dir.Shown());
         run.Add(RemovalKind::Folder, dir, sub.bytes);
         dir.Pop(mark);
         return true;
@@ -260,7 +327,7 @@ double DeleteExtInTree(EraseContext& ctx, const std::wstring& folder, const std:
 
 double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
     auto canon = Admit(ctx, folder);
-    if (!canon) return 0;
+    if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
     FoldersInTree(run, dir, name);
@@ -272,10 +339,10 @@ double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
     if (!canon) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
-    DWORD attr = GetFileAttributesW(dir.c_str());
+    DWORD attr = MissingInPreview(ctx, *canon) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(dir.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES) {
         if (!run.preview()) UnhideFolder(dir, attr);
-        DeleteTree(run, dir, true);
+        if (DeleteTree(run, dir, true) && run.preview()) ctx.removed().ClearFolder(dir.Shown());
         if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
     }
     if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);

@@ -55,13 +55,19 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 3;
     const std::wstring text = KeyText(root, subKey);
     if (ctx.preview()) {
+        // Subkeys that this preview has already removed do not hold it back.
         ScopedKey k;
-        DWORD subkeys = 0;
-        if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS &&
-            RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, nullptr) == ERROR_SUCCESS &&
-            subkeys == 0)
-            ctx.Report(RemovalKind::Key, text);
+        if (ctx.removed().KeyGone(text) || RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS)
+            return 3;
+        wchar_t name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = 256;
+            LONG rc = RegEnumKeyExW(k.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+            if (rc == ERROR_NO_MORE_ITEMS) break;
+            if (rc != ERROR_SUCCESS || !ctx.removed().KeyGone(text + L"\\" + name)) return 3;
+        }
+        ctx.Report(RemovalKind::Key, text);
+        ctx.removed().RemoveKey(text);
         return 3;
     }
     const std::wstring firstMissing = FirstMissingKey(root, subKey);
@@ -89,8 +95,14 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 
 int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 5;
-    bool gone = ctx.preview() ? KeyExists(root, subKey) : SHDeleteKeyW(root, subKey.c_str()) == ERROR_SUCCESS;
-    if (gone) ctx.Report(RemovalKind::KeyTree, KeyText(root, subKey));
+    const std::wstring text = KeyText(root, subKey);
+    if (ctx.preview()) {
+        if (!KeyExists(root, subKey) || ctx.removed().KeyGone(text)) return 5;
+        ctx.removed().RemoveKey(text);
+        ctx.Report(RemovalKind::KeyTree, text);
+        return 5;
+    }
+    if (SHDeleteKeyW(root, subKey.c_str()) == ERROR_SUCCESS) ctx.Report(RemovalKind::KeyTree, text);
     return 5;
 }
 
@@ -104,10 +116,14 @@ int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, con
     if (RegOpenKeyExW(root, subKey.c_str(), 0, ctx.preview() ? KEY_QUERY_VALUE : KEY_SET_VALUE, k.put()) !=
         ERROR_SUCCESS)
         return 1;
-    bool gone = ctx.preview()
-                    ? RegQueryValueExW(k.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS
-                    : RegDeleteValueW(k.get(), valueName.c_str()) == ERROR_SUCCESS;
-    if (gone) ctx.Report(RemovalKind::Value, KeyText(root, subKey) + L"\\" + valueName);
+    const std::wstring keyText = KeyText(root, subKey), text = keyText + L"\\" + valueName;
+    bool gone = ctx.preview() ? RegQueryValueExW(k.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                                        ERROR_SUCCESS &&
+                                    !ctx.removed().ValueGone(keyText, text)
+                              : RegDeleteValueW(k.get(), valueName.c_str()) == ERROR_SUCCESS;
+    if (!gone) return 1;
+    if (ctx.preview()) ctx.removed().RemoveValue(text);
+    ctx.Report(RemovalKind::Value, text);
     return 1;
 }
 
@@ -122,8 +138,14 @@ void DeleteIniSection(EraseContext& ctx, const std::wstring& iniFile, const std:
         ctx.Report(RemovalKind::Refused, text);
         return;
     }
+    if (ctx.preview()) {
+        if (ctx.removed().FileGone(canon) || ctx.removed().SectionGone(text) || !SectionPresent(canon, section)) return;
+        ctx.removed().RemoveSection(text);
+        ctx.Report(RemovalKind::IniSection, text);
+        return;
+    }
     bool present = SectionPresent(canon, section);
-    if (!ctx.preview() && !WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, canon.c_str())) return;
+    if (!WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, canon.c_str())) return;
     if (present) ctx.Report(RemovalKind::IniSection, text);
 }
 

@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "foundation/preview_state.h"
 
 namespace nv {
 
@@ -49,6 +52,11 @@ public:
     // still comes out as a clean on the same state would report it.
     bool preview() const { return preview_; }
     void set_preview(bool on) { preview_ = on; }
+    // What this preview has already counted as removed (preview mode only).
+    PreviewState& removed() {
+        if (!removed_) removed_ = std::make_unique<PreviewState>();
+        return *removed_;
+    }
 
     void set_sink(EraseSink* sink) { sink_ = sink; }
     bool has_sink() const { return sink_ != nullptr; }
@@ -69,6 +77,7 @@ public:
 
 private:
     bool preview_ = false;
+    std::unique_ptr<PreviewState> removed_;
     EraseSink* sink_ = nullptr;
     std::function<void()> pump_;
     const bool* cancel_ = nullptr;

@@ -306,3 +306,85 @@ TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {
 }
 
 }  // namespace
+
+namespace {
+
+class EnvVar {
+public:
+    EnvVar(const wchar_t* name, const std::wstring& value) : name_(name) {
+        wchar_t buf[4096];
+        DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+        had_ = n > 0 && n < 4096;
+        if (had_) old_.assign(buf, n);
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvVar() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
+
+private:
+    const wchar_t* name_;
+    bool had_ = false;
+    std::wstring old_;
+};
+
+TEST_F(CleanRun, TempItemOnTheOlderProfileLayout) {
+    env_.localAppData = data_ / L"Local Settings\\Application Data";
+    nvtest::WriteFile(data_ / L"Local Settings\\temp\\a.tmp", 100);
+    nvtest::WriteFile(data_ / L"Local Settings\\temp\\sub\\b.tmp", 50);
+    nvtest::WriteFile(data_ / L"Windows\\temp\\c.tmp", 200);
+    nvtest::WriteFile(data_ / L"envtemp\\d.tmp", 300);
+    nvtest::WriteFile(data_ / L"Local Settings\\Application Data\\keep.dat", 7);
+    EnvVar temp(L"TEMP", data_ / L"envtemp");
+    Select(L"WINDOWS", {L"temp"});
+
+    Run(true);
+    EXPECT_EQ(counters_.bytes, 650);
+    EXPECT_TRUE(nvtest::Exists(data_ / L"Local Settings\\temp\\sub\\b.tmp"));
+
+    Run();
+    EXPECT_EQ(counters_.bytes, 650);
+    EXPECT_EQ(Option(L"filesize"), L"650");
+    for (const wchar_t* f : {L"Local Settings\\temp", L"Windows\\temp", L"envtemp"}) {
+        EXPECT_TRUE(nvtest::IsDir(data_ / f)) << nvtest::Narrow(f);  // emptied, not removed
+    }
+    EXPECT_FALSE(nvtest::Exists(data_ / L"Local Settings\\temp\\sub"));
+    EXPECT_FALSE(nvtest::Exists(data_ / L"Windows\\temp\\c.tmp"));
+    EXPECT_FALSE(nvtest::Exists(data_ / L"envtemp\\d.tmp"));
+    EXPECT_TRUE(nvtest::Exists(data_ / L"Local Settings\\Application Data\\keep.dat"));
+}
+
+TEST_F(CleanRun, TempItemOnTheNewerLayoutSkipsTheProfileTemp) {
+    env_.localAppData = data_ / L"AppData\\Local";
+    nvtest::WriteFile(data_ / L"AppData\\temp\\stays.tmp", 10);
+    nvtest::WriteFile(data_ / L"Windows\\temp\\c.tmp", 200);
+    EnvVar temp(L"TEMP", data_ / L"envtemp");
+    nvtest::MakeDirs(data_ / L"envtemp");
+    Select(L"WINDOWS", {L"temp"});
+    Run();
+    EXPECT_EQ(counters_.bytes, 200);
+    EXPECT_TRUE(nvtest::Exists(data_ / L"AppData\\temp\\stays.tmp"));
+}
+
+TEST_F(CleanRun, UnknownFoldersAreNeverTouched) {
+    // Base folders that could not be read stay unknown: nothing is done
+    // relative to the current directory or anywhere else.
+    env_ = Environment{};
+    EnvVar temp(L"TEMP", L"");
+    nvtest::WriteFile(data_ / L"temp\\x.tmp", 10);
+    SetCurrentDirectoryW(data_.path().c_str());
+    Select(L"WINDOWS", {L"temp", L"searchfolders"});
+    Run();
+    EXPECT_EQ(counters_.bytes, 0);
+    EXPECT_TRUE(nvtest::Exists(data_ / L"temp\\x.tmp"));
+    SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST_F(CleanRun, RecycleBinCountsTheOldRecycledFolder) {
+    nvtest::WriteFile(L"C:\\RECYCLED\\DC1.txt", 500);
+    Select(L"WINDOWS", {L"recycle"});
+    Run();
+    EXPECT_EQ(counters_.bytes, 500);
+    EXPECT_EQ(counters_.regCount, 1);
+    nvtest::RemoveTree(L"C:\\RECYCLED");
+}
+
+}  // namespace
