@@ -70,9 +70,6 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
     case WM_MOUSEMOVE:
         SendMessageW(GetParent(hwnd), kHoverMessage, GetDlgCtrlID(hwnd), 0);
         return 0;

@@ -237,6 +237,11 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SETCURSOR:
+        // The hourglass stays over the whole window while a run works.
+        if (running_ && LOWORD(lp) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
         if (reinterpret_cast<HWND>(wp) == control(ids::Label51)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
