@@ -309,22 +309,7 @@ TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {
 
 namespace {
 
-class EnvVar {
-public:
-    EnvVar(const wchar_t* name, const std::wstring& value) : name_(name) {
-        wchar_t buf[4096];
-        DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-        had_ = n > 0 && n < 4096;
-        if (had_) old_.assign(buf, n);
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvVar() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const wchar_t* name_;
-    bool had_ = false;
-    std::wstring old_;
-};
+using nvtest::EnvVar;
 
 TEST_F(CleanRun, TempItemOnTheOlderProfileLayout) {
     env_.localAppData = data_ / L"Local Settings\\Application Data";

@@ -2,6 +2,8 @@
 // targets, and links (planted from the Linux side by tools/test).
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstdlib>
 #include <functional>
 
@@ -103,10 +105,8 @@ TEST(UnknownFolder, NothingIsDeletedCreatedOrCounted) {
 TEST(ProtectedFolder, RefusedAndReported) {
     ScratchDir d(L"prot");
     erasetest::BuildTree(d / L"users\\ann", false);
-    wchar_t saved[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"USERPROFILE", saved, MAX_PATH);
-    SetEnvironmentVariableW(L"USERPROFILE", (d / L"users\\ann").c_str());
     auto before = erasetest::Snapshot(d.path());
+    auto profile = std::make_unique<nvtest::EnvVar>(L"USERPROFILE", d / L"users\\ann");
     RecordingSink sink;
     EraseContext ctx;
     ctx.set_sink(&sink);
@@ -117,7 +117,7 @@ TEST(ProtectedFolder, RefusedAndReported) {
     EXPECT_EQ(DeleteFileInTree(ctx, L"C:\\", L"no-such-file"), 0);
     EXPECT_EQ(DeleteExtInTree(ctx, L"c:/windows/", L"no-such-ext"), 0);
     nv::Normal::DeleteAtReboot(ctx, d / L"users\\ann");
-    SetEnvironmentVariableW(L"USERPROFILE", saved);
+    profile.reset();
     EXPECT_EQ(erasetest::Snapshot(d.path()), before);
     ASSERT_EQ(sink.lines.size(), 7u);
     EXPECT_EQ(sink.lines[0], L"refused\t" + d.path() + L"\\users\\ann\t0");

@@ -7,20 +7,9 @@
 using namespace nv;
 
 namespace {
-class UserProfileVar {
-public:
-    explicit UserProfileVar(const wchar_t* value) {
-        wchar_t buf[1024];
-        DWORD n = GetEnvironmentVariableW(L"USERPROFILE", buf, 1024);
-        had_ = n > 0 && n < 1024;
-        if (had_) old_.assign(buf, n);
-        SetEnvironmentVariableW(L"USERPROFILE", value);
-    }
-    ~UserProfileVar() { SetEnvironmentVariableW(L"USERPROFILE", had_ ? old_.c_str() : nullptr); }
-
-private:
-    bool had_ = false;
-    std::wstring old_;
+// USERPROFILE set to a value (or removed) for one test.
+struct UserProfileVar : nvtest::EnvVar {
+    explicit UserProfileVar(const wchar_t* value) : nvtest::EnvVar(L"USERPROFILE", value) {}
 };
 }  // namespace
 

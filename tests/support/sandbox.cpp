@@ -146,4 +146,14 @@ void DeleteTree(HKEY root, const std::wstring& sub) { SHDeleteKeyW(root, sub.c_s
 
 std::string Narrow(const std::wstring& s) { return nv::ToUtf8(s); }
 
+EnvVar::EnvVar(const wchar_t* name, const wchar_t* value) : name_(name) {
+    std::vector<wchar_t> buf(32768);
+    DWORD n = GetEnvironmentVariableW(name, buf.data(), static_cast<DWORD>(buf.size()));
+    had_ = n > 0 && n < buf.size();
+    if (had_) old_.assign(buf.data(), n);
+    SetEnvironmentVariableW(name, value);
+}
+
+EnvVar::~EnvVar() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
+
 }  // namespace nvtest

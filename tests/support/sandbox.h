@@ -65,4 +65,20 @@ void DeleteTree(HKEY root, const std::wstring& sub);
 
 std::string Narrow(const std::wstring& s);  // UTF-8, for test messages
 
+// Sets (or with nullptr removes) an environment variable for the lifetime
+// of the object, then restores it.
+class EnvVar {
+public:
+    EnvVar(const wchar_t* name, const wchar_t* value);
+    EnvVar(const wchar_t* name, const std::wstring& value) : EnvVar(name, value.c_str()) {}
+    ~EnvVar();
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    const wchar_t* name_;
+    bool had_ = false;
+    std::wstring old_;
+};
+
 }  // namespace nvtest
