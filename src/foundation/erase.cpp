@@ -28,9 +28,4 @@ void EraseContext::MaybePump() {
     pump_();
 }
 
-void EraseContext::PumpNow() {
-    lastPump_ = GetTickCount();
-    if (pump_) pump_();
-}
-
 }  // namespace nv

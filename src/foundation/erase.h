@@ -51,7 +51,6 @@ public:
     // In preview mode nothing is deleted, created or written; every count
     // still comes out as a clean on the same state would report it.
     bool preview() const { return preview_; }
-    void set_preview(bool on) { preview_ = on; }
     // What this preview has already counted as removed (preview mode only).
     PreviewState& removed() {
         if (!removed_) removed_ = std::make_unique<PreviewState>();
@@ -69,8 +68,6 @@ public:
     // would make walks several times slower for no visible gain.
     void set_pump(std::function<void()> pump) { pump_ = std::move(pump); }
     void MaybePump();
-    void PumpNow();
-    const std::function<void()>& pump() const { return pump_; }
 
     void set_cancel_flag(const bool* flag) { cancel_ = flag; }
     bool cancelled() const { return cancel_ && *cancel_; }

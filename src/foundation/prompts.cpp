@@ -34,7 +34,6 @@ int DefaultAnswer(UINT flags) {
 Prompter& Current() { return *g_current; }
 void Install(Prompter* p) { g_current = p ? p : &g_default; }
 void SetOwner(HWND owner) { g_owner = owner; }
-HWND Owner() { return g_owner; }
 
 int ConsolePrompter::Show(const std::wstring& text, const std::wstring& title, UINT flags) {
     std::string line = ToUtf8(title + L": " + text);

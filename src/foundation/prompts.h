@@ -22,7 +22,6 @@ Prompter& Current();
 // Installs p (not owned); nullptr restores the default.
 void Install(Prompter* p);
 void SetOwner(HWND owner);
-HWND Owner();
 
 inline int Show(const std::wstring& text, const std::wstring& title, UINT flags) {
     return Current().Show(text, title, flags);

@@ -45,7 +45,6 @@ public:
     // A run nobody watches (start-up, tray, schedule): ends with a popup.
     // Ignored while a run is in progress.
     void StartUnattendedRun();
-    bool RunInProgress() const { return running_; }
     void RequestCancel() { cancelRequested_ = true; }
 
     void ExitProgram();

@@ -7,7 +7,6 @@
 namespace nv::tray {
 namespace {
 NOTIFYICONDATAW g_icon{};
-bool g_added = false;
 }  // namespace
 
 void AddTrayIcon(HWND mainWindow, HICON icon) {
@@ -19,14 +18,11 @@ void AddTrayIcon(HWND mainWindow, HICON icon) {
     g_icon.uCallbackMessage = kCallbackMessage;
     g_icon.hIcon = icon;
     lstrcpynW(g_icon.szTip, kAppTitle, 64);
-    g_added = Shell_NotifyIconW(NIM_ADD, &g_icon) != FALSE;
+    Shell_NotifyIconW(NIM_ADD, &g_icon);
 }
 
 void RemoveTrayIcon() {
     if (g_icon.hWnd) Shell_NotifyIconW(NIM_DELETE, &g_icon);
-    g_added = false;
 }
-
-bool HasTrayIcon() { return g_added; }
 
 }  // namespace nv::tray

@@ -11,6 +11,5 @@ constexpr UINT kCallbackMessage = WM_MOUSEMOVE;
 
 void AddTrayIcon(HWND mainWindow, HICON icon);
 void RemoveTrayIcon();
-bool HasTrayIcon();
 
 }  // namespace nv::tray
