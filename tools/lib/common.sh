@@ -29,11 +29,17 @@ nv_install() {
 }
 
 nv_build() {
-  local type=${NV_BUILD_TYPE:-Release}
+  local type=${NV_BUILD_TYPE:-Release} launcher=()
+  # ccache, when the machine has it, shares objects between checkouts
+  # (paths below the checkout's parent are hashed relative to it).
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$NV_ROOT")}
+  fi
   if [ ! -f "$NV_BUILD/CMakeCache.txt" ]; then
     cmake -S "$NV_ROOT" -B "$NV_BUILD" \
       -DCMAKE_TOOLCHAIN_FILE="$NV_ROOT/cmake/mingw-w64-x86_64.cmake" \
-      -DCMAKE_BUILD_TYPE="$type" >/dev/null || return 1
+      -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" >/dev/null || return 1
   fi
   cmake --build "$NV_BUILD" -j"$(nproc)" "$@"
 }
