@@ -1,0 +1,20 @@
+// The two keep lists: typed addresses the "IE Location Bar History" item
+// writes back (keepurl.dat) and cookie files the "IE Cookies" item leaves
+// (keepcook.dat). Both are plain list files of the application folder, read
+// afresh at every use; a missing file is an empty list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace nv::keeplists {
+
+std::wstring KeepUrlFile();     // application folder + "\keepurl.dat"
+std::wstring KeepCookieFile();  // application folder + "\keepcook.dat"
+
+// Trailing blanks removed from every line, as the URL dialog shows them.
+std::vector<std::wstring> ReadUrlKeepList();
+// Lines exactly as stored: the run compares them with full paths.
+std::vector<std::wstring> ReadCookieKeepList();
+
+}  // namespace nv::keeplists
