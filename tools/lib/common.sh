@@ -127,7 +127,13 @@ nv_xvfb() {
     export DISPLAY=":$n"
     local i
     for i in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      # Ours only if our server is still alive: two checkouts starting at
+      # once may race for the same number, and the loser must move on.
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        sleep 0.2
+        kill -0 "$NV_XVFB_PID" 2>/dev/null && return 0
+        break
+      fi
       sleep 0.1
     done
     kill "$NV_XVFB_PID" 2>/dev/null
