@@ -1,4 +1,5 @@
-// The main window's menu bar and accelerators, declared once as data.
+// The main window's menu bar, tray menu and accelerators, declared once as
+// data.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +24,10 @@ struct Menu {
 };
 
 std::span<const Menu> MainMenu();
+std::span<const MenuItem> TrayMenu();  // mPopupSys
 
 HMENU BuildMenuBar();
+HMENU BuildTrayMenu();
 HACCEL BuildAccelerators();
 
 }  // namespace nv::menus
