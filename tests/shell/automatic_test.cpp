@@ -182,6 +182,14 @@ TEST_F(Automatic, ScheduleStartsOneRunPerScheduledMinute) {
     }
 }
 
+TEST_F(Automatic, ExitAfterCleaningEndsAScheduledRun) {
+    Load(std::string(kOneItem) + "[Options]\r\nexit=1\r\nCleanDays=0000001\r\nCleanTime=23:30\r\n");
+    EXPECT_TRUE(W().ScheduleTick(At(9, 23, 30, 40)));
+    EXPECT_EQ(exits_, 1);
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_FALSE(Popped());
+}
+
 TEST_F(Automatic, UnreadableScheduleNeverRuns) {
     const std::pair<const char*, const char*> schedules[] = {
         {"0000000", "9:30"}, {"", "9:30"},        {"1111111", ""},      {"1111111", "abc"},
