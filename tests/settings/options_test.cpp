@@ -14,6 +14,7 @@
 
 using namespace nv;
 using namespace nv::Frmoption;
+namespace opt = nv::profile::opt;
 
 namespace {
 
@@ -21,13 +22,38 @@ const std::wstring kRun = autostart::kRunKey;
 const std::wstring kMain = L"Software\\Microsoft\\Internet Explorer\\Main";
 const std::wstring kDefaultMain = L".DEFAULT\\" + kMain;
 
-std::wstring RegString(HKEY root, const std::wstring& sub, const std::wstring& name) {
+std::wstring RegString(HKEY root, const std::wstring& sub, const std::wstring& name = autostart::kValueName) {
     wchar_t buf[1024];
     DWORD size = sizeof buf;
     if (RegGetValueW(root, sub.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
         return L"<missing>";
     return buf;
 }
+
+// A stand-in for the machine's Run key that an ordinary user may not write
+// (optionally holding an entry already).
+class DeniedMachineKey {
+public:
+    explicit DeniedMachineKey(const std::wstring& entry = L"") {
+        std::wstring run = key_.sub() + L"\\" + kRun;
+        nvtest::CreateKey(HKEY_CURRENT_USER, run);
+        if (!entry.empty()) nvtest::SetString(HKEY_CURRENT_USER, run, autostart::kValueName, entry);
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWDRC;;;WD)", SDDL_REVISION_1, &sd, nullptr);
+        HKEY h = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, run.c_str(), 0, WRITE_DAC, &h);
+        RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
+        RegCloseKey(h);
+        LocalFree(sd);
+        RegOpenKeyExW(HKEY_CURRENT_USER, key_.sub().c_str(), 0, KEY_READ, &root_);
+    }
+    ~DeniedMachineKey() { RegCloseKey(root_); }
+    HKEY root() const { return root_; }
+
+private:
+    nvtest::TestKey key_{L"machine"};
+    HKEY root_ = nullptr;
+};
 
 class Options : public ::testing::Test {
 protected:
@@ -43,13 +69,13 @@ protected:
         autostart::Disable();
         SetAppFolderForTests(L"");
     }
-    void Profile(const std::string& text) { nvtest::WriteText(dir_ / L"prisd.dat", text); }
-    std::wstring Opt(const wchar_t* key) { return profile::Read(profile::kOptions, key); }
-    HWND Open() {
+    void Open(const std::string& options = "") {
+        if (!options.empty()) nvtest::WriteText(dir_ / L"prisd.dat", "[Options]\r\n" + options);
+        calls_.clear();
         dlg_ = Create(nullptr, host_);
-        EXPECT_NE(dlg_, nullptr);
-        return dlg_;
+        ASSERT_NE(dlg_, nullptr);
     }
+    std::wstring Opt(const wchar_t* key) { return profile::Read(profile::kOptions, key); }
     HWND Item(int id) { return Control(dlg_, id); }
     std::wstring Text(int id) {
         wchar_t buf[512] = {};
@@ -60,10 +86,10 @@ protected:
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
     std::wstring Days() {
         std::wstring s;
-        for (int id : {chkSunday, chkMonday, chkTuesday, chkWednesday, chkThursday, chkFriday, chkSaturday})
-            s += Checked(id) ? L'1' : L'0';
+        for (int id = chkSunday; id <= chkSaturday; ++id) s += Checked(id) ? L'1' : L'0';
         return s;
     }
+    std::wstring Command() { return L"\"" + dir_.path() + L"\\cleaner.exe\" min"; }
 
     nvtest::ScratchDir dir_{L"options"};
     Host host_;
@@ -76,61 +102,44 @@ TEST_F(Options, PagesControlsAndCaptions) {
     wchar_t buf[256];
     GetWindowTextW(dlg_, buf, 256);
     EXPECT_STREQ(buf, L"Options");
-    HWND tab = Item(SSTab1);
-    ASSERT_EQ(TabCtrl_GetItemCount(tab), 3);
     const wchar_t* pages[] = {L"General", L"Schedule", L"Homepage"};
-    for (int i = 0; i < 3; ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = buf;
-        item.cchTextMax = 256;
-        TabCtrl_GetItem(tab, i, &item);
-        EXPECT_STREQ(buf, pages[i]);
-    }
-
-    // Every control with its caption, page by page.
+    ASSERT_EQ(TabCtrl_GetItemCount(Item(SSTab1)), 3);
+    // Every control with its caption, page by page; only the chosen page shows.
     const std::vector<std::pair<int, const wchar_t*>> captions[] = {
-        {{GroupGeneral, L"General"},
-         {Check2, L"Load Norvale System Cleaner on Windows Start Up"},
-         {Check3, L"Automatically check for new versions"},
-         {Check4, L"Exit after cleaning"},
-         {Check6, L"Enable Securely Cleaning"},
-         {GroupBossKey, L"Boss Key"},
-         {Check1, L"Enable Boss Key"},
-         {BossKeyText,
-          L"If this is checked, you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + "
-          L"Shift + Z to show all IE windows.you can hide the browser windows and folder windows when your boss or "
-          L"anyone else you don't want to see your screen comes in."}},
+        {{GroupGeneral, L"General"}, {Check2, L"Load Norvale System Cleaner on Windows Start Up"},
+         {Check3, L"Automatically check for new versions"}, {Check4, L"Exit after cleaning"},
+         {Check6, L"Enable Securely Cleaning"}, {GroupBossKey, L"Boss Key"}, {Check1, L"Enable Boss Key"},
+         {BossKeyText, L"If this is checked, you can press the Hotkey Windows key + Z to hide all IE windows,and "
+                       L"windows key + Shift + Z to show all IE windows.you can hide the browser windows and folder "
+                       L"windows when your boss or anyone else you don't want to see your screen comes in."}},
         {{GroupSchedule, L"Schedule"}, {LabelStartAt, L"Start clean at"}, {chkSunday, L"Sunday"},
-         {chkMonday, L"Monday"}, {chkTuesday, L"Tuesday"}, {chkWednesday, L"Wednesday"},
-         {chkThursday, L"Thursday"}, {chkFriday, L"Friday"}, {chkSaturday, L"Saturday"},
-         {chkDaily, L"Run daily"}, {GroupRunAt, L"Schedule"}, {LabelRunAt, L"Run Cleaning at"},
-         {Check7, L"Windows Startup"}, {Check8, L"Windows Shutdown"}},
-        {{LabelHomepageTitle, L"Internet Explorer Home Page Settings"},
+         {chkMonday, L"Monday"}, {chkTuesday, L"Tuesday"}, {chkWednesday, L"Wednesday"}, {chkThursday, L"Thursday"},
+         {chkFriday, L"Friday"}, {chkSaturday, L"Saturday"}, {chkDaily, L"Run daily"}, {GroupRunAt, L"Schedule"},
+         {LabelRunAt, L"Run Cleaning at"}, {Check7, L"Windows Startup"}, {Check8, L"Windows Shutdown"}},
+        {{GroupHomepage, L""}, {LabelHomepageTitle, L"Internet Explorer Home Page Settings"},
          {LabelHomepageText, L"Prevent your home page from being changed by websites"},
          {GroupIEHomePage, L"IE Home Page"}, {LabelResetTo, L"Reset HomePage To"},
          {LabelWindowTitle, L"Window Title"}},
     };
     for (int page = 0; page < 3; ++page) {
+        TCITEMW item{TCIF_TEXT};
+        item.pszText = buf;
+        item.cchTextMax = 256;
+        TabCtrl_GetItem(Item(SSTab1), page, &item);
+        EXPECT_STREQ(buf, pages[page]);
         SelectPage(dlg_, page);
-        for (const auto& [id, caption] : captions[page]) {
-            EXPECT_EQ(Text(id), caption) << id;
-            EXPECT_TRUE(IsWindowVisible(Item(id)) || !IsWindowVisible(dlg_)) << id;
-            EXPECT_TRUE(GetWindowLongPtrW(GetParent(Item(id)), GWL_STYLE) & WS_VISIBLE) << id;
-        }
         for (int other = 0; other < 3; ++other) {
-            if (other == page) continue;
-            EXPECT_FALSE(GetWindowLongPtrW(GetParent(Item(captions[other][0].first)), GWL_STYLE) & WS_VISIBLE);
+            HWND sheet = GetParent(Item(captions[other][0].first));
+            EXPECT_EQ((GetWindowLongPtrW(sheet, GWL_STYLE) & WS_VISIBLE) != 0, other == page) << page << other;
         }
+        for (const auto& [id, caption] : captions[page]) EXPECT_EQ(Text(id), caption) << id;
     }
     EXPECT_EQ(Text(Command1), L"OK");
     EXPECT_EQ(Text(Command2), L"Cancel");
-
     // 48 times, every half hour, hours without a leading zero.
-    HWND combo = Item(cmbStartTime);
-    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 48);
+    ASSERT_EQ(SendMessageW(Item(cmbStartTime), CB_GETCOUNT, 0, 0), 48);
     for (int i = 0; i < 48; ++i) {
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        SendMessageW(Item(cmbStartTime), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
         EXPECT_EQ(std::wstring(buf), std::to_wstring(i / 2) + (i % 2 ? L":30" : L":00"));
     }
 }
@@ -140,71 +149,62 @@ TEST_F(Options, NoProfileShowsNothingAndOkWritesOffEverywhere) {
     nvtest::SetString(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName, L"old");
     nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, L"old");
     Open();
-    for (int id : {Check1, Check2, Check3, Check4, Check6, Check7, Check8}) EXPECT_FALSE(Checked(id)) << id;
+    for (int id : {Check1, Check2, Check3, Check4, Check6, Check7, Check8, chkDaily}) EXPECT_FALSE(Checked(id)) << id;
     EXPECT_EQ(Days(), L"0000000");
     EXPECT_EQ(Text(cmbStartTime), L"");
-    EXPECT_FALSE(Checked(chkDaily));
 
     Click(Command1);
     EXPECT_FALSE(IsWindow(dlg_));
-    for (const wchar_t* key : {profile::opt::bosskey, profile::opt::startup, profile::opt::autoclean,
-                               profile::opt::exit, profile::opt::securely, profile::opt::WindowsStartup,
-                               profile::opt::WindowsShutdown})
+    for (const wchar_t* key :
+         {opt::bosskey, opt::startup, opt::autoclean, opt::exit, opt::securely, opt::WindowsStartup, opt::WindowsShutdown})
         EXPECT_EQ(Opt(key), L"0") << nvtest::Narrow(key);
-    EXPECT_EQ(Opt(profile::opt::CleanDays), L"0000000");
-    EXPECT_EQ(Opt(profile::opt::CleanTime), L"");
+    EXPECT_EQ(Opt(opt::CleanDays), L"0000000");
     EXPECT_NE(nvtest::ReadText(dir_ / L"prisd.dat").find("CleanTime=\r\n"), std::string::npos);
-    // The missing bosskey is no "0": the off branch writes and turns the key off.
+    // A missing bosskey is no "0": the off branch writes and turns the key off.
     EXPECT_EQ(calls_, (std::vector<std::wstring>{L"disable", L"schedule"}));
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName));
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, kRun, autostart::kValueName));
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), L"<missing>");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
 }
 
 TEST_F(Options, LoadAndOkKeepEveryFlagAndTheSchedule) {
-    Profile("[Options]\r\nbosskey=01\r\nstartup=1\r\nautoclean=1.0\r\nexit=1\r\nsecurely=2\r\n"
-            "WindowsStartup= 1 \r\nWindowsShutdown=yes\r\nCleanDays=1000001\r\nCleanTime=9:30\r\n");
-    Open();
-    const std::pair<int, bool> loaded[] = {{Check1, true}, {Check2, true},  {Check3, true}, {Check4, true},
+    Open("bosskey=01\r\nstartup=1\r\nautoclean=1.0\r\nexit=1\r\nsecurely=2\r\nWindowsStartup= 1 \r\n"
+         "WindowsShutdown=yes\r\nCleanDays=1000001\r\nCleanTime=9:30\r\n");
+    const std::pair<int, bool> loaded[] = {{Check1, true},  {Check2, true}, {Check3, true}, {Check4, true},
                                            {Check6, false}, {Check7, true}, {Check8, false}};
     for (const auto& [id, on] : loaded) EXPECT_EQ(Checked(id), on) << id;
-    EXPECT_EQ(Days(), L"1000001");
-    EXPECT_EQ(Text(cmbStartTime), L"9:30");
     EXPECT_EQ(SendMessageW(Item(cmbStartTime), CB_GETCURSEL, 0, 0), 19);
 
     Click(Command1);
-    // bosskey read as 1 and box ticked: not written, not turned on again.
-    EXPECT_EQ(Opt(profile::opt::bosskey), L"01");
+    // bosskey reads as 1 with the box ticked: not written, not turned on again.
     EXPECT_EQ(calls_, (std::vector<std::wstring>{L"schedule"}));
     const std::pair<const wchar_t*, const wchar_t*> written[] = {
-        {profile::opt::startup, L"1"},        {profile::opt::autoclean, L"1"}, {profile::opt::exit, L"1"},
-        {profile::opt::securely, L"0"},       {profile::opt::WindowsStartup, L"1"},
-        {profile::opt::WindowsShutdown, L"0"}, {profile::opt::CleanDays, L"1000001"},
-        {profile::opt::CleanTime, L"9:30"},
-    };
+        {opt::bosskey, L"01"},         {opt::startup, L"1"},        {opt::autoclean, L"1"},
+        {opt::exit, L"1"},             {opt::securely, L"0"},       {opt::WindowsStartup, L"1"},
+        {opt::WindowsShutdown, L"0"}, {opt::CleanDays, L"1000001"}, {opt::CleanTime, L"9:30"}};
     for (const auto& [key, value] : written) EXPECT_EQ(Opt(key), value) << nvtest::Narrow(key);
-    // The start-up entry: quoted program path and the "min" argument.
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName),
-              L"\"" + dir_.path() + L"\\cleaner.exe\" min");
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, kRun, autostart::kValueName));
+    // The start-up entry: the quoted program path and the "min" argument.
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), Command());
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
+
+    // A time that is not one of the entries is shown and kept as stored.
+    Open("CleanTime=09:15\r\n");
+    EXPECT_EQ(Text(cmbStartTime), L"09:15");
+    Click(Command1);
+    EXPECT_EQ(Opt(opt::CleanTime), L"09:15");
 }
 
-TEST_F(Options, DayFlagsReadCharacterByCharacter) {
+TEST_F(Options, DaysReadCharacterByCharacterAndRunDaily) {
     // Saturday is the text's last character; only the digit 1 checks a day.
     const std::pair<const char*, const wchar_t*> cases[] = {
-        {"11", L"1100001"},      {"1111", L"1111001"}, {"0100010", L"0100010"}, {"1", L"1000001"},
-        {"1x1 1", L"1010101"},   {"2222222", L"0000000"}, {"", L"0000000"},      {"01111110", L"0111110"},
+        {"11", L"1100001"},  {"1111", L"1111001"},    {"0100010", L"0100010"}, {"1", L"1000001"},
+        {"1x1 1", L"1010101"}, {"2222222", L"0000000"}, {"", L"0000000"},      {"01111110", L"0111110"},
     };
     for (const auto& [stored, shown] : cases) {
-        Profile(std::string("[Options]\r\nCleanDays=") + stored + "\r\n");
-        Open();
+        Open(std::string("CleanDays=") + stored + "\r\n");
         EXPECT_EQ(Days(), shown) << stored;
         Click(Command1);
-        EXPECT_EQ(Opt(profile::opt::CleanDays), shown) << stored;
+        EXPECT_EQ(Opt(opt::CleanDays), shown) << stored;
     }
-}
-
-TEST_F(Options, RunDailyTicksAndClearsEveryDay) {
-    Profile("[Options]\r\nCleanDays=0100010\r\n");
     Open();
     Click(chkDaily);
     EXPECT_EQ(Days(), L"1111111");
@@ -212,62 +212,25 @@ TEST_F(Options, RunDailyTicksAndClearsEveryDay) {
     EXPECT_EQ(Days(), L"0000000");
     Click(chkMonday);
     Click(Command1);
-    EXPECT_EQ(Opt(profile::opt::CleanDays), L"0100000");
-}
-
-TEST_F(Options, TimeOutsideTheListIsKeptAsStored) {
-    Profile("[Options]\r\nCleanTime=09:15\r\n");
-    Open();
-    EXPECT_EQ(Text(cmbStartTime), L"09:15");
-    Click(Command1);
-    EXPECT_EQ(Opt(profile::opt::CleanTime), L"09:15");
-
-    Open();
-    SendMessageW(Item(cmbStartTime), CB_SETCURSEL, 47, 0);
-    Click(Command1);
-    EXPECT_EQ(Opt(profile::opt::CleanTime), L"23:30");
+    EXPECT_EQ(Opt(opt::CleanDays), L"0100000");
 }
 
 TEST_F(Options, BossKeyChangesAreWrittenAndAppliedAtOnce) {
-    struct Case {
-        const char* stored;
-        bool ticked;
-        const wchar_t* after;
-        std::vector<std::wstring> calls;
+    const std::tuple<const char*, bool, const wchar_t*, std::vector<std::wstring>> cases[] = {
+        {"bosskey=0", true, L"1", {L"enable", L"schedule"}},  {"", true, L"1", {L"enable", L"schedule"}},
+        {"bosskey=1", true, L"1", {L"schedule"}},             {"bosskey=1", false, L"0", {L"disable", L"schedule"}},
+        {"bosskey=0.0", false, L"0.0", {L"schedule"}},        {"bosskey=yes", false, L"0", {L"disable", L"schedule"}},
     };
-    const Case cases[] = {
-        {"bosskey=0", true, L"1", {L"enable", L"schedule"}},
-        {"", true, L"1", {L"enable", L"schedule"}},
-        {"bosskey=1", true, L"1", {L"schedule"}},
-        {"bosskey=1", false, L"0", {L"disable", L"schedule"}},
-        {"bosskey=0.0", false, L"0.0", {L"schedule"}},
-        {"bosskey=yes", false, L"0", {L"disable", L"schedule"}},
-    };
-    for (const Case& c : cases) {
-        Profile(std::string("[Options]\r\n") + c.stored + "\r\n");
-        calls_.clear();
-        Open();
-        SendMessageW(Item(Check1), BM_SETCHECK, c.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (const auto& [stored, ticked, after, calls] : cases) {
+        Open(std::string(stored) + "\r\n");
+        SendMessageW(Item(Check1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
         Click(Command1);
-        EXPECT_EQ(Opt(profile::opt::bosskey), c.after) << c.stored << c.ticked;
-        EXPECT_EQ(calls_, c.calls) << c.stored << c.ticked;
+        EXPECT_EQ(Opt(opt::bosskey), after) << stored << ticked;
+        EXPECT_EQ(calls_, calls) << stored << ticked;
     }
 }
 
-TEST_F(Options, CancelWritesNothing) {
-    nvtest::SetString(HKEY_CURRENT_USER, kMain, L"Start Page", L"http://before.example/");
-    Open();
-    for (int id : {Check1, Check2, Check4, chkDaily}) Click(id);
-    SetWindowTextW(Item(Text1), L"");
-    Click(Command2);
-    EXPECT_FALSE(IsWindow(dlg_));
-    EXPECT_FALSE(nvtest::Exists(dir_ / L"prisd.dat"));
-    EXPECT_TRUE(calls_.empty());
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kMain, L"Start Page"), L"http://before.example/");
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName));
-}
-
-TEST_F(Options, HomePageAndTitleGoToTheThreeKeys) {
+TEST_F(Options, HomePageAndTitleGoToTheThreeKeysAndCancelWritesNothing) {
     nvtest::CreateKey(HKEY_USERS, kDefaultMain);
     nvtest::CreateKey(HKEY_LOCAL_MACHINE, kMain);
     nvtest::SetString(HKEY_CURRENT_USER, kMain, L"Start Page", L"http://home.example/");
@@ -276,17 +239,26 @@ TEST_F(Options, HomePageAndTitleGoToTheThreeKeys) {
     EXPECT_EQ(Text(Text1), L"http://home.example/");
     EXPECT_EQ(Text(Text2), L"");  // unreadable: empty, never "Error"
 
-    // An empty box writes one blank.
+    // Cancel: nothing written anywhere.
+    for (int id : {Check1, Check2, chkDaily}) Click(id);
+    SetWindowTextW(Item(Text1), L"");
+    Click(Command2);
+    EXPECT_FALSE(IsWindow(dlg_));
+    EXPECT_FALSE(nvtest::Exists(dir_ / L"prisd.dat"));
+    EXPECT_TRUE(calls_.empty());
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kMain, L"Start Page"), L"http://home.example/");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), L"<missing>");
+
+    // OK: an empty box writes one blank, into all three keys.
+    Open();
     SetWindowTextW(Item(Text1), L"");
     SetWindowTextW(Item(Text2), L"My Browser");
     Click(Command1);
-    const std::pair<HKEY, std::wstring> keys[] = {
-        {HKEY_USERS, kDefaultMain}, {HKEY_CURRENT_USER, kMain}, {HKEY_LOCAL_MACHINE, kMain}};
-    for (const auto& [root, sub] : keys) {
+    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::wstring& sub = root == HKEY_USERS ? kDefaultMain : kMain;
         EXPECT_EQ(RegString(root, sub, L"Start Page"), L" ");
         EXPECT_EQ(RegString(root, sub, L"Window Title"), L"My Browser");
     }
-
     // A key that does not exist is not created.
     nvtest::DeleteTree(HKEY_USERS, kDefaultMain);
     Open();
@@ -294,80 +266,39 @@ TEST_F(Options, HomePageAndTitleGoToTheThreeKeys) {
     EXPECT_FALSE(nvtest::KeyExists(HKEY_USERS, kDefaultMain));
 }
 
-// A stand-in for the machine's Run key that an ordinary user may not write.
-class DeniedMachineKey {
-public:
-    explicit DeniedMachineKey(const std::wstring& entry = L"") {
-        nvtest::CreateKey(HKEY_CURRENT_USER, key_.sub() + L"\\" + kRun);
-        if (!entry.empty()) nvtest::SetString(HKEY_CURRENT_USER, key_.sub() + L"\\" + kRun, autostart::kValueName, entry);
-        PSECURITY_DESCRIPTOR sd = nullptr;
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWDRC;;;WD)", SDDL_REVISION_1, &sd,
-                                                             nullptr);
-        HKEY run = nullptr;
-        RegOpenKeyExW(HKEY_CURRENT_USER, (key_.sub() + L"\\" + kRun).c_str(), 0, WRITE_DAC, &run);
-        RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, sd);
-        RegCloseKey(run);
-        LocalFree(sd);
-        RegOpenKeyExW(HKEY_CURRENT_USER, key_.sub().c_str(), 0, KEY_READ, &root_);
+TEST_F(Options, StartWithWindowsFallsBackToTheUserAndKeepsOneEntry) {
+    {
+        DeniedMachineKey machine;
+        HKEY probe = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(machine.root(), kRun.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &probe, nullptr),
+                  ERROR_ACCESS_DENIED);
+        host_.machineRoot = machine.root();
+        Open();
+        Click(Check2);
+        Click(Command1);
+        EXPECT_EQ(Opt(opt::startup), L"1");
+        EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), Command());
     }
-    ~DeniedMachineKey() { RegCloseKey(root_); }
-    HKEY root() const { return root_; }
-
-private:
-    nvtest::TestKey key_{L"machine"};
-    HKEY root_ = nullptr;
-};
-
-TEST_F(Options, StartWithWindowsFallsBackToTheUserWhenTheMachineRefuses) {
-    DeniedMachineKey machine;
-    HKEY probe = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(machine.root(), kRun.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &probe, nullptr),
-              ERROR_ACCESS_DENIED);
-    host_.machineRoot = machine.root();
-    Open();
-    Click(Check2);
-    Click(Command1);
-    EXPECT_EQ(Opt(profile::opt::startup), L"1");
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun, autostart::kValueName),
-              L"\"" + dir_.path() + L"\\cleaner.exe\" min");
-
-    // Unticking removes it wherever it is.
-    nvtest::SetString(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName, L"x");
+    // Where the machine's key takes the entry, the user's copy goes, so the
+    // program never starts twice; a refusing key that holds it already is
+    // as good.
     host_.machineRoot = HKEY_LOCAL_MACHINE;
     Open();
-    EXPECT_TRUE(Checked(Check2));
+    Click(Command1);
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), Command());
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
+    nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, Command());
+    EXPECT_EQ(autostart::Enable(DeniedMachineKey(Command()).root()), autostart::Where::Machine);
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
+
+    // Unticking removes it wherever it is.
+    nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, Command());
+    Open();
     Click(Check2);
     Click(Command1);
-    EXPECT_EQ(Opt(profile::opt::startup), L"0");
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, kRun, autostart::kValueName));
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName));
-}
-
-TEST(Autostart, OneEntryOnlySoTheProgramNeverStartsTwice) {
-    nvtest::ScratchDir dir(L"autostart");
-    SetAppFolderForTests(dir.path());
-    const std::wstring command = L"\"" + dir.path() + L"\\cleaner.exe\" min";
-    // The machine's key takes the entry: one left in the user's key by an
-    // earlier fallback goes.
-    nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, command);
-    EXPECT_EQ(autostart::Enable(), autostart::Where::Machine);
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, kRun, autostart::kValueName));
-    autostart::Disable();
-
-    // A refusing machine key that already holds the entry needs no second one.
-    nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, command);
-    {
-        DeniedMachineKey holding(command);
-        EXPECT_EQ(autostart::Enable(holding.root()), autostart::Where::Machine);
-        EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, kRun, autostart::kValueName));
-    }
-    {
-        DeniedMachineKey stale(L"\"C:\\elsewhere\\cleaner.exe\" min");
-        EXPECT_EQ(autostart::Enable(stale.root()), autostart::Where::User);
-        EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun, autostart::kValueName), command);
-    }
-    autostart::Disable();
-    SetAppFolderForTests(L"");
+    EXPECT_EQ(Opt(opt::startup), L"0");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), L"<missing>");
 }
 
 }  // namespace

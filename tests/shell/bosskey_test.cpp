@@ -17,23 +17,23 @@ using namespace nv::IEWindows;
 
 namespace {
 
-HWND MakeWindow(const wchar_t* cls, int x, int y, int show, HWND parent = nullptr) {
+HWND MakeWindow(const wchar_t* cls, int show, HWND parent = nullptr) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = cls;
     RegisterClassW(&wc);
-    DWORD style = parent ? WS_CHILD : WS_OVERLAPPEDWINDOW;
-    HWND h = CreateWindowW(cls, L"", style, x, y, 300, 200, parent, nullptr, wc.hInstance, nullptr);
+    static int x = 40;
+    x += 20;
+    HWND h = CreateWindowW(cls, L"", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, x, x, 300, 200, parent, nullptr,
+                           nullptr, nullptr);
     if (show >= 0) ShowWindow(h, show);
     return h;
 }
 
-WINDOWPLACEMENT Placement(HWND h) {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
+RECT NormalRect(HWND h) {
+    WINDOWPLACEMENT wp{sizeof wp};
     GetWindowPlacement(h, &wp);
-    return wp;
+    return wp.rcNormalPosition;
 }
 
 class BossKey : public ::testing::Test {
@@ -43,48 +43,40 @@ protected:
         nvtest::WriteText(dir_ / L"prisd.dat", "[Options]\r\nbosskey=1\r\n");
         main_ = frmMainCode::Load()->hwnd();
         frmMainCode::Instance()->Show();
-        ie_ = MakeWindow(L"IEFrame", 100, 100, SW_SHOWNORMAL);
-        maximized_ = MakeWindow(L"CabinetWClass", 120, 140, SW_SHOWMAXIMIZED);
-        minimized_ = MakeWindow(L"CabinetWClass", 140, 160, SW_SHOWMINIMIZED);
-        hiddenIe_ = MakeWindow(L"IEFrame", 60, 70, -1);
-        other_ = MakeWindow(L"MozillaWindowClass", 200, 200, SW_SHOWNORMAL);
-        child_ = MakeWindow(L"IEFrame", 5, 5, SW_SHOW, other_);
-        for (HWND h : Browsers()) before_.push_back(Placement(h));
+        // Normal, maximised, minimised, and one hidden from the start.
+        browsers_ = {MakeWindow(L"IEFrame", SW_SHOWNORMAL), MakeWindow(L"CabinetWClass", SW_SHOWMAXIMIZED),
+                     MakeWindow(L"CabinetWClass", SW_SHOWMINIMIZED), MakeWindow(L"IEFrame", -1)};
+        other_ = MakeWindow(L"MozillaWindowClass", SW_SHOWNORMAL);
+        child_ = MakeWindow(L"IEFrame", SW_SHOW, other_);
+        for (HWND h : browsers_) rects_.push_back(NormalRect(h));
     }
     void TearDown() override {
-        for (HWND h : {ie_, maximized_, minimized_, hiddenIe_, other_})
-            if (IsWindow(h)) DestroyWindow(h);
+        for (HWND h : browsers_) DestroyWindow(h);
+        DestroyWindow(other_);
         frmMainCode::Unload();
         SetAppFolderForTests(L"");
     }
-    std::vector<HWND> Browsers() const { return {ie_, maximized_, minimized_, hiddenIe_}; }
     void HotKey(int id, UINT modifiers) { SendMessageW(main_, WM_HOTKEY, id, MAKELPARAM(modifiers, 'Z')); }
     void Hide() { HotKey(kHideHotKey, kHideModifiers); }
     void Restore() { HotKey(kRestoreHotKey, kRestoreModifiers); }
-    // Each browser window back where it was, in the state it had; the
-    // window hidden from the start comes back shown, as its placement says.
+    // Each window back where it was, in the state it had; the one hidden from
+    // the start comes back shown, as its placement says.
     void ExpectRestored(const std::string& where) {
-        for (size_t i = 0; i < Browsers().size(); ++i) {
-            HWND h = Browsers()[i];
-            EXPECT_TRUE(IsWindowVisible(h)) << where << " " << i;
-            WINDOWPLACEMENT now = Placement(h);
-            EXPECT_TRUE(EqualRect(&now.rcNormalPosition, &before_[i].rcNormalPosition)) << where << " " << i;
+        for (size_t i = 0; i < browsers_.size(); ++i) {
+            RECT now = NormalRect(browsers_[i]);
+            EXPECT_TRUE(IsWindowVisible(browsers_[i]) && EqualRect(&now, &rects_[i])) << where << " " << i;
         }
-        EXPECT_TRUE(IsZoomed(maximized_)) << where;
-        EXPECT_TRUE(IsIconic(minimized_)) << where;
-        EXPECT_FALSE(IsZoomed(ie_) || IsIconic(ie_)) << where;
+        EXPECT_TRUE(IsZoomed(browsers_[1]) && IsIconic(browsers_[2])) << where;
     }
     void ExpectHidden(const std::string& where) {
-        for (HWND h : Browsers()) EXPECT_FALSE(IsWindowVisible(h)) << where;
-        EXPECT_TRUE(IsWindowVisible(other_)) << where;
-        EXPECT_TRUE(IsWindowVisible(child_)) << where;
-        EXPECT_TRUE(IsWindowVisible(main_)) << where;
+        for (HWND h : browsers_) EXPECT_FALSE(IsWindowVisible(h)) << where;
+        for (HWND h : {other_, child_, main_}) EXPECT_TRUE(IsWindowVisible(h)) << where;
     }
 
     nvtest::ScratchDir dir_{L"boss"};
-    HWND main_ = nullptr, ie_ = nullptr, maximized_ = nullptr, minimized_ = nullptr, hiddenIe_ = nullptr,
-         other_ = nullptr, child_ = nullptr;
-    std::vector<WINDOWPLACEMENT> before_;
+    HWND main_ = nullptr, other_ = nullptr, child_ = nullptr;
+    std::vector<HWND> browsers_;
+    std::vector<RECT> rects_;
 };
 
 TEST_F(BossKey, HotKeysHideAndRestoreBrowserAndExplorerWindows) {
@@ -93,14 +85,13 @@ TEST_F(BossKey, HotKeysHideAndRestoreBrowserAndExplorerWindows) {
     const std::pair<int, UINT> wrong[] = {{kHideHotKey, kRestoreModifiers}, {kRestoreHotKey, kHideModifiers},
                                           {1, kHideModifiers}, {kHideHotKey, MOD_WIN | MOD_CONTROL}};
     for (const auto& [id, modifiers] : wrong) HotKey(id, modifiers);
-    for (HWND h : {ie_, maximized_, minimized_}) EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_TRUE(IsWindowVisible(browsers_[0]));
 
     Hide();
     ExpectHidden("hidden");
     ASSERT_EQ(HiddenWindows().size(), 5u);  // four windows and the empty end
     EXPECT_EQ(HiddenWindows().back().window, nullptr);
-    for (size_t i = 0; i + 1 < HiddenWindows().size(); ++i) EXPECT_EQ(HiddenWindows()[i].placement.length, 44u);
-
+    EXPECT_EQ(HiddenWindows()[0].placement.length, 44u);
     Restore();
     ExpectRestored("restored");
     Restore();  // the same placements again
@@ -113,29 +104,26 @@ TEST_F(BossKey, HotKeysHideAndRestoreBrowserAndExplorerWindows) {
     ExpectHidden("hidden twice");
     Restore();
     ExpectRestored("after hiding twice");
-}
 
-TEST_F(BossKey, ClosedWindowsAreSkippedAndAnEmptyListRestoresNothing) {
+    // A window closed since it was hidden is passed over.
     Hide();
-    DestroyWindow(ie_);
+    DestroyWindow(browsers_[0]);
     Restore();
-    for (HWND h : {maximized_, minimized_, hiddenIe_}) EXPECT_TRUE(IsWindowVisible(h));
+    for (size_t i = 1; i < browsers_.size(); ++i) EXPECT_TRUE(IsWindowVisible(browsers_[i])) << i;
 
     // Nothing to hide: the list is empty and a restore touches nothing.
-    for (HWND h : {maximized_, minimized_, hiddenIe_}) DestroyWindow(h);
+    for (HWND h : browsers_) DestroyWindow(h);
     Hide();
     EXPECT_EQ(HiddenWindows().size(), 1u);
-    HWND later = MakeWindow(L"IEFrame", 10, 10, -1);
+    browsers_ = {MakeWindow(L"IEFrame", -1)};
     Restore();
-    EXPECT_FALSE(IsWindowVisible(later));
-    DestroyWindow(later);
+    EXPECT_FALSE(IsWindowVisible(browsers_[0]));
 }
 
 TEST_F(BossKey, OffUnregistersAndLeavesTheWindowProcedureAsItWas) {
     // Windows+Z and Windows+Shift+Z belong to the main window while on.
     EXPECT_FALSE(RegisterHotKey(nullptr, 1, kHideModifiers, kHotKeyVk));
     EXPECT_FALSE(RegisterHotKey(nullptr, 2, kRestoreModifiers, kHotKeyVk));
-
     Hide();
     DisableBossKey(main_);
     EXPECT_FALSE(BossKeyEnabled());
@@ -147,37 +135,31 @@ TEST_F(BossKey, OffUnregistersAndLeavesTheWindowProcedureAsItWas) {
     UnregisterHotKey(nullptr, 1);
     UnregisterHotKey(nullptr, 2);
 
-    // On twice, off once: the window's own procedure is back, exactly.
+    // On twice, off once: the window's own procedure is back, exactly; off
+    // when it was never on changes nothing either.
     LONG_PTR own = GetWindowLongPtrW(main_, GWLP_WNDPROC);
     EnableBossKey(main_);
     EnableBossKey(main_);
     Restore();
     ExpectRestored("on again");
-    DisableBossKey(main_);
-    EXPECT_EQ(GetWindowLongPtrW(main_, GWLP_WNDPROC), own);
-    // Off when it was never on changes nothing either.
-    DisableBossKey(main_);
-    EXPECT_EQ(GetWindowLongPtrW(main_, GWLP_WNDPROC), own);
-    SendMessageW(main_, WM_COMMAND, 0, 0);  // still a working window
+    for (int i = 0; i < 2; ++i) {
+        DisableBossKey(main_);
+        EXPECT_EQ(GetWindowLongPtrW(main_, GWLP_WNDPROC), own);
+    }
 }
 
 TEST_F(BossKey, TheKeyboardReachesTheHotKey) {
-    // Windows+Z typed on the keyboard, through the system's input queue.
-    auto key = [](WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return in;
-    };
-    INPUT keys[] = {key(VK_LWIN, false), key('Z', false), key('Z', true), key(VK_LWIN, true)};
-    SendInput(4, keys, sizeof(INPUT));
-    for (int i = 0; i < 50 && IsWindowVisible(ie_); ++i) {
-        Sleep(20);
-        ui::PumpMessages();
+    // Windows+Z typed, through the system's input queue.
+    INPUT keys[4] = {};
+    const std::pair<WORD, DWORD> strokes[] = {{VK_LWIN, 0}, {'Z', 0}, {'Z', KEYEVENTF_KEYUP}, {VK_LWIN, KEYEVENTF_KEYUP}};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = strokes[i].first;
+        keys[i].ki.dwFlags = strokes[i].second;
     }
+    SendInput(4, keys, sizeof(INPUT));
+    for (int i = 0; i < 50 && IsWindowVisible(browsers_[0]); ++i, Sleep(20)) ui::PumpMessages();
     ExpectHidden("typed");
-    Restore();
 }
 
 }  // namespace
