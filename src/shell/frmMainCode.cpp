@@ -34,7 +34,7 @@ constexpr int kClientWidth = 752;
 constexpr int kClientHeight = 526;
 constexpr int kToolbarHeight = 96;
 constexpr COLORREF kToolbarBack = RGB(0x1e, 0x3a, 0x5f);
-constexpr wchar_t kSessionEndReason[] = L"Cleaning your traces before Windows shuts down";
+constexpr wchar_t kSessionEndReason[] = L"Cleaning your traces before the session ends";
 
 frmMainCode* g_instance = nullptr;
 std::function<void()> g_exitHook;

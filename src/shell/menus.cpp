@@ -73,7 +73,6 @@ HMENU BuildPopup(std::span<const MenuItem> items) {
 }  // namespace
 
 std::span<const Menu> MainMenu() { return kMenus; }
-std::span<const MenuItem> TrayMenu() { return kSystray; }
 
 HMENU BuildMenuBar() {
     HMENU bar = CreateMenu();

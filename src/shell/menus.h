@@ -24,10 +24,9 @@ struct Menu {
 };
 
 std::span<const Menu> MainMenu();
-std::span<const MenuItem> TrayMenu();  // mPopupSys
 
 HMENU BuildMenuBar();
-HMENU BuildTrayMenu();
+HMENU BuildTrayMenu();  // mPopupSys
 HACCEL BuildAccelerators();
 
 }  // namespace nv::menus
