@@ -62,5 +62,16 @@ enum Command : int {
     about = 2024,
 };
 
+// Tray menu mPopupSys and the Options dialog (4000-4999).
+enum TrayCommand : int {
+    web = 4001,
+    help2 = 4002,
+    options1 = 4003,
+    settings1 = 4004,
+    restore1 = 4005,
+    cleannow2 = 4006,
+    exit1 = 4007,
+};
+
 }  // namespace nv::ids
 #endif
