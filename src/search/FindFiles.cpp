@@ -1,0 +1,200 @@
+#include "search/FindFiles.h"
+
+#include <deque>
+
+#include "foundation/allerase.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+
+namespace nv::search {
+namespace {
+
+constexpr ULONGLONG kPumpEveryMs = 15;
+
+std::wstring Upper(std::wstring_view s) {
+    std::wstring u(s);
+    if (!u.empty()) CharUpperBuffW(u.data(), static_cast<DWORD>(u.size()));
+    return u;
+}
+
+bool ContainsNoCase(std::wstring_view haystack, std::wstring_view needle) {
+    if (needle.size() > haystack.size()) return false;
+    for (size_t i = 0; i + needle.size() <= haystack.size(); ++i)
+        if (CompareStringOrdinal(haystack.data() + i, static_cast<int>(needle.size()), needle.data(),
+                                 static_cast<int>(needle.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
+// A name an exact pattern can stand for: one plain file name, so that the
+// look-up never leaves the folder being searched.
+bool IsPlainName(std::wstring_view name) {
+    return !name.empty() && name != L"." && name != L".." && name.back() != L'.' && name.back() != L' ' &&
+           name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
+}
+
+std::wstring FindPath(const std::wstring& folder) {
+    // "\\?\" keeps names that end in a dot or a blank, and long paths, exact.
+    return folder.starts_with(L"\\\\") ? L"\\\\?\\UNC\\" + folder.substr(2) + L"*" : L"\\\\?\\" + folder + L"*";
+}
+
+// Whether the folder holds a file of this name (any letter case).
+bool FolderHasFile(const std::wstring& folder, const std::wstring& name) {
+    if (!IsPlainName(name)) return false;
+    std::wstring path = FindPath(folder);
+    path.pop_back();
+    DWORD attr = GetFileAttributesW((path + name).c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::vector<Pattern> PreparePatterns(std::wstring_view searchString) {
+    std::vector<Pattern> patterns;
+    for (auto& piece : Split(searchString, L';')) {
+        if (piece.empty()) continue;
+        Pattern p;
+        if (piece.find_first_not_of(L'*') == std::wstring::npos) {
+            p.leading = p.trailing = true;  // stars only: every file
+        } else {
+            std::wstring& t = piece;
+            // A star first or last turns into a flag; the search goes on one
+            // position after each star found, so inner stars stay text.
+            for (size_t k = t.find(L'*'); k != std::wstring::npos; k = t.find(L'*', k + 1)) {
+                if (k == 0) {
+                    p.leading = true;
+                    t.erase(0, 1);
+                } else if (k == t.size() - 1) {
+                    p.trailing = true;
+                    t.pop_back();
+                }
+            }
+            p.prepared = t;
+        }
+        p.upper = Upper(p.prepared);
+        patterns.push_back(std::move(p));
+    }
+    return patterns;
+}
+
+bool Matches(const Pattern& p, std::wstring_view n) {
+    const std::wstring_view s = p.upper;
+    if (s.size() >= n.size()) return false;
+    if (p.leading && p.trailing) return n.find(s) != std::wstring_view::npos;
+    if (p.leading) return n.substr(n.size() - s.size()) == s;
+    return n.substr(0, s.size()) == s;
+}
+
+bool IsExcluded(std::wstring_view fullPath) {
+    return ContainsNoCase(fullPath, L"win386.swp") || fullPath.find(L"Recycled") != std::wstring_view::npos ||
+           ContainsNoCase(fullPath, L"$Recycle.Bin");
+}
+
+std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified) {
+    SYSTEMTIME utc{}, local{};
+    wchar_t date[80] = L"", time[80] = L"";
+    if (FileTimeToSystemTime(&modified, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
+        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
+    }
+    std::wstring line;
+    line.reserve(path.size() + 64);
+    line += path;
+    line += L"   Size:";
+    line += std::to_wstring(size);
+    line += L"   LastModyfied:";
+    line += date;
+    line += L' ';
+    line += time;
+    return line;
+}
+
+std::wstring SummaryText(const std::vector<Pattern>& patterns, size_t filesFound, uint64_t totalBytes) {
+    std::wstring s;
+    for (const auto& p : patterns) s += L"    " + p.prepared + L" - " + std::to_wstring(p.count);
+    // The count of files found goes on a line of its own, so that it never
+    // runs into the last pattern's count.
+    if (!patterns.empty()) s += L"\r\n";
+    s += std::to_wstring(filesFound) + L"  Files Found  \r\nTotal size: " +
+         NumberText(static_cast<double>(totalBytes) / 1000.0) + L"kb";
+    return s;
+}
+
+std::wstring WithTrailingBackslash(const std::wstring& path) {
+    return !path.empty() && path.back() == L'\\' ? path : path + L"\\";
+}
+
+FindResult FindFiles(const std::wstring& root, const std::wstring& searchString, bool includeSubfolders,
+                     FindSink& sink) {
+    FindResult r;
+    r.patterns = PreparePatterns(searchString);
+    const std::wstring canonical = allerase::NormalizePath(root);
+    if (r.patterns.empty() || canonical.empty()) return r;
+    r.ran = true;
+
+    bool anyExact = false;
+    for (const auto& p : r.patterns) anyExact |= !p.star();
+    ULONGLONG lastPump = GetTickCount64();
+    std::deque<std::wstring> SearchPaths{WithTrailingBackslash(canonical)};
+    std::wstring upper;
+
+    while (!SearchPaths.empty()) {
+        const std::wstring folder = std::move(SearchPaths.front());
+        SearchPaths.pop_front();
+        // Exact names are looked up once per folder, when a file needs it.
+        std::vector<signed char> has(anyExact ? r.patterns.size() : 0, -1);
+
+        WIN32_FIND_DATAW fd;
+        ScopedFind find(FindFirstFileExW(FindPath(folder).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        bool more = static_cast<bool>(find);
+        for (; more; more = FindNextFileW(find.get(), &fd)) {
+            ULONGLONG now = GetTickCount64();
+            if (now - lastPump >= kPumpEveryMs) {
+                lastPump = now;
+                if (sink.Pump(folder)) {
+                    r.stopped = true;
+                    return r;
+                }
+            }
+            const wchar_t* n = fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
+                // A folder link is never entered: no loops, nothing outside the tree.
+                if (includeSubfolders && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                    SearchPaths.push_back(folder + n + L"\\");
+                continue;
+            }
+            upper.assign(n);
+            CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+            for (size_t i = 0; i < r.patterns.size(); ++i) {
+                Pattern& p = r.patterns[i];
+                if (!p.star()) {
+                    if (p.found) continue;
+                    if (has[i] < 0) has[i] = FolderHasFile(folder, p.prepared) ? 1 : 0;
+                    if (has[i]) {
+                        std::wstring line = folder + p.prepared;
+                        size_t length = line.size();
+                        sink.Found(std::move(line), length);
+                        p.found = true;
+                        ++p.count;
+                    }
+                    continue;
+                }
+                if (!Matches(p, upper)) continue;
+                std::wstring path = folder + n;
+                if (!IsExcluded(path)) {
+                    const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+                    const size_t length = path.size();
+                    sink.Found(ResultLine(path, size, fd.ftLastWriteTime), length);
+                    r.totalBytes += size;
+                    ++p.count;
+                }
+                break;  // the first star pattern that matches decides
+            }
+        }
+    }
+    return r;
+}
+
+}  // namespace nv::search
