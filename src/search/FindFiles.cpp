@@ -134,7 +134,8 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
 
     bool anyExact = false;
     for (const auto& p : r.patterns) anyExact |= !p.star();
-    ULONGLONG lastPump = GetTickCount64();
+    // The first pump comes at once, so the window shows the root folder.
+    ULONGLONG lastPump = GetTickCount64() - kPumpEveryMs;
     std::deque<std::wstring> SearchPaths{WithTrailingBackslash(canonical)};
     std::wstring upper;
 
