@@ -17,20 +17,18 @@ std::wstring Upper(std::wstring_view s) {
     return u;
 }
 
-bool ContainsNoCase(std::wstring_view haystack, std::wstring_view needle) {
-    if (needle.size() > haystack.size()) return false;
-    for (size_t i = 0; i + needle.size() <= haystack.size(); ++i)
-        if (CompareStringOrdinal(haystack.data() + i, static_cast<int>(needle.size()), needle.data(),
-                                 static_cast<int>(needle.size()), TRUE) == CSTR_EQUAL)
-            return true;
-    return false;
-}
-
 // A name an exact pattern can stand for: one plain file name, so that the
 // look-up never leaves the folder being searched.
 bool IsPlainName(std::wstring_view name) {
     return !name.empty() && name != L"." && name != L".." && name.back() != L'.' && name.back() != L' ' &&
            name.find_first_of(L"\\/:*?\"<>|") == std::wstring_view::npos;
+}
+
+// The markers hold no "\", so a path holds one exactly when its folder or
+// its name does: the walk tests each folder once and each name as it matches.
+bool HoldsExcludedMarker(std::wstring_view text, std::wstring_view upper) {
+    return text.find(L"Recycled") != std::wstring_view::npos || upper.find(L"WIN386.SWP") != std::wstring_view::npos ||
+           upper.find(L"$RECYCLE.BIN") != std::wstring_view::npos;
 }
 
 std::wstring FindPath(const std::wstring& folder) {
@@ -85,15 +83,13 @@ bool Matches(const Pattern& p, std::wstring_view n) {
     return n.substr(0, s.size()) == s;
 }
 
-bool IsExcluded(std::wstring_view fullPath) {
-    return ContainsNoCase(fullPath, L"win386.swp") || fullPath.find(L"Recycled") != std::wstring_view::npos ||
-           ContainsNoCase(fullPath, L"$Recycle.Bin");
-}
+bool IsExcluded(std::wstring_view fullPath) { return HoldsExcludedMarker(fullPath, Upper(fullPath)); }
 
-std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified) {
+std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified,
+                        const TIME_ZONE_INFORMATION* zone) {
     SYSTEMTIME utc{}, local{};
     wchar_t date[80] = L"", time[80] = L"";
-    if (FileTimeToSystemTime(&modified, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    if (FileTimeToSystemTime(&modified, &utc) && SystemTimeToTzSpecificLocalTime(zone, &utc, &local)) {
         GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
         GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
     }
@@ -132,6 +128,9 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
     if (r.patterns.empty() || canonical.empty()) return r;
     r.ran = true;
 
+    // Looking the time zone up for every line would cost more than the walk.
+    TIME_ZONE_INFORMATION zone{};
+    const bool haveZone = GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID;
     bool anyExact = false;
     for (const auto& p : r.patterns) anyExact |= !p.star();
     // The first pump comes at once, so the window shows the root folder.
@@ -142,6 +141,7 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
     while (!SearchPaths.empty()) {
         const std::wstring folder = std::move(SearchPaths.front());
         SearchPaths.pop_front();
+        const bool folderExcluded = IsExcluded(folder);
         // Exact names are looked up once per folder, when a file needs it.
         std::vector<signed char> has(anyExact ? r.patterns.size() : 0, -1);
 
@@ -183,11 +183,11 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
                     continue;
                 }
                 if (!Matches(p, upper)) continue;
-                std::wstring path = folder + n;
-                if (!IsExcluded(path)) {
+                if (!folderExcluded && !HoldsExcludedMarker(n, upper)) {
+                    std::wstring path = folder + n;
                     const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
                     const size_t length = path.size();
-                    sink.Found(ResultLine(path, size, fd.ftLastWriteTime), length);
+                    sink.Found(ResultLine(path, size, fd.ftLastWriteTime, haveZone ? &zone : nullptr), length);
                     r.totalBytes += size;
                     ++p.count;
                 }

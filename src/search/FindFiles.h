@@ -38,8 +38,10 @@ bool Matches(const Pattern& p, std::wstring_view upperName);
 // Paths never listed: the old swap file and the Recycle Bin's own folders.
 bool IsExcluded(std::wstring_view fullPath);
 
-// "path   Size:123   LastModyfied:<short date> <time>", local time.
-std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified);
+// "path   Size:123   LastModyfied:<short date> <time>", in local time of
+// `zone` (the current time zone when null).
+std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified,
+                        const TIME_ZONE_INFORMATION* zone = nullptr);
 
 // Each pattern's count, then the number of files found and the total in kb.
 std::wstring SummaryText(const std::vector<Pattern>& patterns, size_t filesFound, uint64_t totalBytes);

@@ -73,6 +73,7 @@ private:
     void RequestClose();
     bool Checked(int id) const;
     void SetChecked(int id, bool on);
+    void ClearList();
     std::vector<std::wstring> SelectedPaths() const;
     void DeleteSelected(const std::vector<std::wstring>& paths, bool recycle);
 
@@ -93,6 +94,7 @@ private:
     std::vector<DirItem> dirItems_;
     HICON folderIcon_ = nullptr, openFolderIcon_ = nullptr;
     std::vector<std::pair<std::wstring, size_t>> pending_;  // found, not yet in List1
+    std::vector<size_t> pathLengths_;                       // per line of List1
     int widest_ = 0;
     bool busy_ = false;
     bool closePending_ = false;
