@@ -36,8 +36,6 @@ bool DialogWindow::CreateModeless(HWND owner) {
 
 void DialogWindow::Close() {
     if (!hwnd_) return;
-    // Message boxes belong to the window below again.
-    prompts::SetOwner(owner_);
     if (modal_) EndDialog(hwnd_, IDOK);
     else DestroyWindow(hwnd_);
 }
@@ -64,6 +62,8 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (!self) return FALSE;
     if (msg == WM_NCDESTROY) {
+        // Message boxes belong to the window below again.
+        prompts::SetOwner(self->owner_);
         self->hwnd_ = nullptr;
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         return FALSE;

@@ -6,7 +6,12 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace nv::search {
+
+template <typename T>
+class ModelessSlot;
 
 class DialogWindow {
 public:
@@ -38,8 +43,29 @@ protected:
     HWND owner_ = nullptr;
 
 private:
+    template <typename T>
+    friend class ModelessSlot;
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool modal_ = false;
+};
+
+// The one modeless instance of a window class (tests, benchmark).
+template <typename T>
+class ModelessSlot {
+public:
+    T* Load(std::unique_ptr<T> fresh, HWND owner) {
+        Unload();
+        window_ = std::move(fresh);
+        if (!window_->CreateModeless(owner)) window_.reset();
+        return window_.get();
+    }
+    void Unload() {
+        if (window_ && window_->hwnd()) DestroyWindow(window_->hwnd());
+        window_.reset();
+    }
+
+private:
+    std::unique_ptr<T> window_;
 };
 
 }  // namespace nv::search

@@ -1,7 +1,5 @@
 #include "search/frmExtentions.h"
 
-#include <memory>
-
 #include "foundation/prompts.h"
 #include "foundation/text.h"
 #include "search/ExtentionHandller.h"
@@ -14,7 +12,7 @@ namespace {
 
 namespace id = ids::extentions;
 
-std::unique_ptr<frmExtentions> g_modeless;
+ModelessSlot<frmExtentions> g_modeless;
 
 constexpr wchar_t kAddPreset[] = L"*.";
 
@@ -26,15 +24,11 @@ void frmExtentions::ShowModal(HWND owner, SearchStringSetter setSearchString) {
 }
 
 frmExtentions* frmExtentions::Load(HWND owner, SearchStringSetter setSearchString) {
-    Unload();
-    g_modeless.reset(new frmExtentions(std::move(setSearchString)));
-    if (!g_modeless->CreateModeless(owner)) g_modeless.reset();
-    return g_modeless.get();
+    return g_modeless.Load(std::unique_ptr<frmExtentions>(new frmExtentions(std::move(setSearchString))), owner);
 }
 
 void frmExtentions::Unload() {
-    if (g_modeless && g_modeless->hwnd()) DestroyWindow(g_modeless->hwnd());
-    g_modeless.reset();
+    g_modeless.Unload();
 }
 
 bool frmExtentions::OnInit() {

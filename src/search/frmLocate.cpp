@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <memory>
-
 #include "foundation/allerase.h"
 #include "foundation/apppath.h"
 #include "foundation/prompts.h"
@@ -23,7 +21,7 @@ namespace id = ids::locate;
 using usersettings::GetSetting;
 using usersettings::SaveSetting;
 
-std::unique_ptr<frmLocate> g_modeless;
+ModelessSlot<frmLocate> g_modeless;
 
 constexpr wchar_t kCaption[] = L"Search && Erase";
 constexpr wchar_t kFind[] = L"&Find Files";
@@ -66,15 +64,11 @@ void frmLocate::ShowModal(HWND owner, Hooks hooks) {
 }
 
 frmLocate* frmLocate::Load(HWND owner, Hooks hooks) {
-    Unload();
-    g_modeless.reset(new frmLocate(std::move(hooks)));
-    if (!g_modeless->CreateModeless(owner)) g_modeless.reset();
-    return g_modeless.get();
+    return g_modeless.Load(std::unique_ptr<frmLocate>(new frmLocate(std::move(hooks))), owner);
 }
 
 void frmLocate::Unload() {
-    if (g_modeless && g_modeless->hwnd()) DestroyWindow(g_modeless->hwnd());
-    g_modeless.reset();
+    g_modeless.Unload();
 }
 
 frmLocate::~frmLocate() {
