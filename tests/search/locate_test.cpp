@@ -246,6 +246,9 @@ TEST_F(Locate, TheRecycleBinTakesWhatItCanAndAsksBeforeDeletingTheRestForGood) {
     nvtest::WriteFile(longDir + L"\\yes.tmp", 10);
     nvtest::WriteFile(L"\\\\?\\" + (tree_ / L"trail.tmp."), 4);
     nvtest::WriteFile(tree_ / L"trail.tmp", 5);  // what the shell would hit for "trail.tmp."
+    nvtest::WriteFile(tree_ / L"held.tmp", 6);   // in use: skipped, and the shell is never asked
+    ScopedFile held(CreateFileW((tree_ / L"held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
     wchar_t xdg[MAX_PATH] = {};
     ASSERT_TRUE(GetEnvironmentVariableW(L"XDG_DATA_HOME", xdg, MAX_PATH));
     auto inTrash = [&](const std::wstring& file) {
@@ -256,7 +259,7 @@ TEST_F(Locate, TheRecycleBinTakesWhatItCanAndAsksBeforeDeletingTheRestForGood) {
     Open();
     prompts_.next = {IDYES, IDNO};
     Search(tree_.path(), L"*.tmp;*.tmp.");
-    ASSERT_EQ(Lines().size(), 5u);
+    ASSERT_EQ(Lines().size(), 6u);
     Deselect(tree_ / L"trail.tmp");
     Click(id::cmdDelete);
     EXPECT_FALSE(nvtest::Exists(tree_ / name));
@@ -267,6 +270,7 @@ TEST_F(Locate, TheRecycleBinTakesWhatItCanAndAsksBeforeDeletingTheRestForGood) {
     EXPECT_EQ(prompts_.shown[1].flags, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
     EXPECT_TRUE(nvtest::Exists(longDir + L"\\no.tmp"));  // No: nothing deleted
     EXPECT_TRUE(nvtest::Exists(longDir + L"\\yes.tmp"));
+    EXPECT_TRUE(nvtest::Exists(tree_ / L"held.tmp"));
 
     // Yes: deleted for good, and never through the trimmed name.
     Click(id::Check1);
