@@ -139,13 +139,11 @@ TEST_F(ExtList, DefaultAsksThenRewritesTheFourLines) {
 }
 
 TEST_F(ExtList, LoadMakesSureMaxLogSizeIsSet) {
-    const std::wstring key = usersettings::SectionKey(L"General");
+    const std::wstring key = L"Software\\VB and VBA Program Settings\\ZoroviDOZozired\\General";
     Open();
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, key, L"MaxLogSize"));
     EXPECT_EQ(usersettings::GetSetting(L"General", L"MaxLogSize", L""), L"80");
     usersettings::SaveSetting(L"General", L"MaxLogSize", L"120");
     Open();
     EXPECT_EQ(usersettings::GetSetting(L"General", L"MaxLogSize", L""), L"120");
-    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER,
-                                    L"Software\\VB and VBA Program Settings\\ZoroviDOZozired\\General", L"MaxLogSize"));
-    EXPECT_EQ(key, L"Software\\VB and VBA Program Settings\\ZoroviDOZozired\\General");
 }

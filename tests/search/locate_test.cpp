@@ -118,15 +118,10 @@ TEST_F(Locate, LoadsWithItsControlsMenusAndSettings) {
     SendMessageW(w_->hwnd(), WM_COMMAND, id::menuAbout, 0);
     EXPECT_EQ(abouts_, 1);
 
-    const std::pair<const wchar_t*, const wchar_t*> saved[] = {{L"StartUp\\AppPath", nullptr},
-        {L"StartUp\\Recycele", L"1"}, {L"StartUp\\SubFolders", L"1"}, {L"General\\TipNumber", L"1"},
-        {L"General\\Prompt", L"1"}};
-    for (const auto& [key, value] : saved) {
-        std::wstring k = key;
-        size_t slash = k.find(L'\\');
-        std::wstring want = value ? value : app_.path() + L"\\";
-        EXPECT_EQ(GetSetting(k.substr(0, slash), k.substr(slash + 1), L"?"), want) << nvtest::Narrow(k);
-    }
+    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> saved[] = {
+        {L"StartUp", L"AppPath", app_.path() + L"\\"}, {L"StartUp", L"Recycele", L"1"},
+        {L"StartUp", L"SubFolders", L"1"}, {L"General", L"TipNumber", L"1"}, {L"General", L"Prompt", L"1"}};
+    for (const auto& [section, key, value] : saved) EXPECT_EQ(GetSetting(section, key, L"?"), value) << nvtest::Narrow(key);
     Click(id::Check1);
     Click(id::chkDelType);
     EXPECT_EQ(GetSetting(L"StartUp", L"SubFolders", L"?"), L"0");
