@@ -8,6 +8,7 @@
 #include "recorders.h"
 #include "sandbox.h"
 #include "search_helpers.h"
+#include "shell/dialogs.h"
 #include "shell/resource.h"
 #include "shell/ui.h"
 
@@ -321,4 +322,18 @@ TEST_F(Locate, ResetAllWritesTheDefaultsAndAsksOnlyAfterTwoUses) {
         {L"General", L"TipNumber", L"1"}, {L"General", L"Prompt", L"1"}, {L"General", L"MaxLogSize", L"80"},
         {L"General", L"DeleteDirs", L"c:\\windows\\temp\\;C:\\WINDOWS\\Temporary Internet Files\\;"}};
     for (const auto& [section, key, value] : want) EXPECT_EQ(GetSetting(section, key, L"?"), value) << nvtest::Narrow(key);
+}
+
+TEST_F(Locate, TheMainWindowOpensItModalAndExitClosesIt) {
+    static std::wstring text;
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        HWND w = FindWindowW(L"#32770", L"Search && Erase");
+        if (!w) return PostQuitMessage(0);  // fail, but do not hang
+        text = ui::GetText(GetDlgItem(w, id::Text1));
+        SendMessageW(GetDlgItem(w, id::cmdAction1), BM_CLICK, 0, 0);
+    });
+    dialogs::OpenSearchAndErase(nullptr);
+    EXPECT_EQ(text, L"*.tmp;*.gid");
+    EXPECT_EQ(FindWindowW(L"#32770", L"Search && Erase"), nullptr);
 }
