@@ -1,15 +1,19 @@
 // Times Search and Erase on a generated tree, for tools/bench --search,
 // which compares the figures with find(1) on the same tree.
 //
-//   search_bench.exe OP FOLDER [SEARCH]
+//   search_bench.exe compare FOLDER SEARCH ROUNDS
+//   search_bench.exe stop FOLDER SEARCH
 //
-// OP is "search" (the real search window, hidden: walk, matching, result
-// lines, list filling, summary), "stop" (the same search, Stop clicked after
-// 300 ms) or "bare-walk" (the plainest breadth-first find-data walk, the
-// cost of walking the tree). Prints
-//   seconds=S cpu=C found=N longest_gap_ms=G stop_ms=T
-// where C is the processor time the operation took, G is the longest time the window went without processing messages
-// and T how long the search ran on after Stop was clicked.
+// "compare" times, in one process and in turns, the real search window
+// (hidden: walk, matching, result lines, list filling, summary) and the
+// plainest breadth-first find-data walk of the same tree, the cost of
+// walking it. One line per run:
+//   walk seconds=S cpu=C found=N
+//   search seconds=S cpu=C found=N longest_gap_ms=G
+// C is the processor time, G the longest time the window went without
+// processing messages. "stop" clicks Stop 300 ms into a search and prints
+//   stop seconds=S stop_ms=T
+// with T the time the search ran on after the click.
 // Runs only inside a sandboxed prefix, on folders below C:\nvbench.
 #include <windows.h>
 
@@ -91,24 +95,14 @@ int wmain(int argc, wchar_t** argv) {
                              "tools/bench creates.\n");
         return 2;
     }
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: search_bench OP FOLDER [SEARCH]\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: search_bench compare|stop FOLDER SEARCH [ROUNDS]\n");
         return 2;
     }
     const std::wstring op = argv[1];
     const std::wstring folder = nv::allerase::NormalizePath(argv[2]);
     if (!folder.starts_with(L"C:\\nvbench\\")) {
         std::fprintf(stderr, "Refusing to run: FOLDER must lie below C:\\nvbench\n");
-        return 2;
-    }
-    if (op == L"bare-walk") {
-        const double start = Now(), cpu = Cpu();
-        size_t files = BareWalk(folder);
-        std::printf("seconds=%.3f cpu=%.3f found=%zu longest_gap_ms=0 stop_ms=0\n", Now() - start, Cpu() - cpu, files);
-        return 0;
-    }
-    if ((op != L"search" && op != L"stop") || argc < 4) {
-        std::fprintf(stderr, "unknown operation\n");
         return 2;
     }
     // The window keeps Ext.txt in the application folder: ours is a scratch one.
@@ -118,16 +112,40 @@ int wmain(int argc, wchar_t** argv) {
     if (!w) return 1;
     SetWindowTextW(w->control(id::Text1), argv[3]);
     g_watch.stopButton = w->control(id::cmdAction1);
-    g_watch.clickStop = op == L"stop";
     SetTimer(nullptr, 1, 1, Tick);
-    g_watch.start = Now();
-    const double cpu = Cpu();
-    w->SetDir1Path(folder);  // a folder change searches at once
-    const double end = Now(), cpuEnd = Cpu();
-    const LRESULT found = SendMessageW(w->control(id::List1), LB_GETCOUNT, 0, 0);
-    std::printf("seconds=%.3f cpu=%.3f found=%ld longest_gap_ms=%.1f stop_ms=%.1f\n", end - g_watch.start,
-                cpuEnd - cpu, static_cast<long>(found), g_watch.longest * 1000,
-                g_watch.stopClicked ? (end - g_watch.stopClicked) * 1000 : 0.0);
+    auto search = [&] {
+        g_watch = {.clickStop = op == L"stop", .stopButton = g_watch.stopButton};
+        g_watch.start = Now();
+        const double cpu = Cpu();
+        w->SetDir1Path(folder);  // a folder change searches at once
+        const double seconds = Now() - g_watch.start;
+        const LRESULT found = SendMessageW(w->control(id::List1), LB_GETCOUNT, 0, 0);
+        if (op == L"stop")
+            std::printf("stop seconds=%.3f stop_ms=%.1f\n", seconds,
+                        g_watch.stopClicked ? (g_watch.start + seconds - g_watch.stopClicked) * 1000 : -1.0);
+        else
+            std::printf("search seconds=%.3f cpu=%.3f found=%ld longest_gap_ms=%.1f\n", seconds, Cpu() - cpu,
+                        static_cast<long>(found), g_watch.longest * 1000);
+    };
+    auto walk = [&] {
+        const double start = Now(), cpu = Cpu();
+        const size_t files = BareWalk(folder);
+        std::printf("walk seconds=%.3f cpu=%.3f found=%zu\n", Now() - start, Cpu() - cpu, files);
+    };
+    const int rounds = op == L"compare" && argc > 4 ? _wtoi(argv[4]) : 1;
+    for (int i = 0; i < rounds; ++i) {
+        // In turns, so that neither always runs on a cache the other warmed.
+        if (op == L"stop") {
+            search();
+        } else if (i % 2) {
+            search();
+            walk();
+        } else {
+            walk();
+            search();
+        }
+        std::fflush(stdout);
+    }
     nv::search::frmLocate::Unload();
     return 0;
 }

@@ -7,8 +7,9 @@
 #     --files   files in the tree (default 200000; folders = files/100);
 #               1.5 % match the default patterns, 25 % are *.log
 #     --rounds  repeat every measurement N times, print medians (default 3)
-# Wall-clock ratios first, then the same from processor time (user + system
-# of the process), which other work on a shared machine disturbs less.
+# Our window and the bare walk run in turns in one process. Wall-clock
+# ratios first, then the same from processor time (user + system of the
+# process), which other work on a shared machine disturbs less.
 set -eu
 . "$(dirname "$0")/common.sh"
 
@@ -25,7 +26,10 @@ nv_install time
 nv_build --target search_bench >/dev/null
 prefix=$NV_WINE/bench-prefix
 nv_prefix "$prefix" >/dev/null
-trap nv_stop_wine EXIT
+# Every result line of search_bench, "KIND key=value ...", goes to $log.
+log=$(mktemp)
+trap 'rm -f "$log"; nv_stop_wine' EXIT
+
 exe=$NV_BUILD/bin/search_bench.exe
 base=$prefix/drive_c/nvbench
 tree=search-$files
@@ -52,64 +56,47 @@ if [ ! -f "$base/$tree.done" ]; then
   touch "$base/$tree.done"
 fi
 
-declare -A secs cpu extra
-record() { secs[$1]="${secs[$1]:-} $2"; }
-
-# run KEY OP [SEARCH]: one search_bench run; records seconds and the rest.
-run() {
-  local key=$1 op=$2 out line
-  shift 2
-  out=$(wine "$exe" "$op" "C:\\nvbench\\$tree" "$@" 2>/dev/null </dev/null | tr -d '\r' | grep -a '^seconds=') || true
-  [ -n "$out" ] || { nv_log "search_bench $op failed"; exit 1; }
-  line=${out#seconds=}
-  record "$key" "${line%% *}"
-  extra[$key]="${extra[$key]:-} ${line#* }"
-  line=${line#* cpu=}
-  cpu[$key]="${cpu[$key]:-} ${line%% *}"
+bench() {
+  wine "$exe" "$1" "C:\\nvbench\\$tree" "${@:2}" 2>/dev/null </dev/null | tr -d '\r' | grep -a "^[a-z]* seconds=" \
+    | sed "s/^walk /walk-$tag /; s/^search /search-$tag /" >>"$log" || { nv_log "search_bench $1 failed"; exit 1; }
 }
-
-native() {
-  local key=$1 t0 t1 tf
-  shift
+native() {  # KEY CMD...: a Linux command, wall clock and processor time
+  local t0 t1 tf
   tf=$(mktemp)
   t0=$EPOCHREALTIME
-  /usr/bin/time -f '%U %S' -o "$tf" "$@" >/dev/null 2>&1
+  /usr/bin/time -f '%U %S' -o "$tf" "${@:2}" >/dev/null 2>&1
   t1=$EPOCHREALTIME
-  record "$key" "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')"
-  cpu[$key]="${cpu[$key]:-} $(awk '{ printf "%.3f", $1 + $2 }' "$tf")"
+  awk -v k="$1" -v a="$t0" -v b="$t1" '{ printf "%s seconds=%.3f cpu=%.3f\n", k, b - a, $1 + $2 }' "$tf" >>"$log"
   rm -f "$tf"
 }
 
-run warmup bare-walk
+nv_log "Searching $files files, $rounds round(s)"
+tag=few bench compare "$defaults" "$rounds"
+tag=many bench compare '*.log' "$rounds"
 for round in $(seq "$rounds"); do
-  nv_log "Round $round of $rounds ($files files)"
-  run walk bare-walk
-  run search search "$defaults"
-  run search50k search '*.log'
-  run stop stop "$defaults"
+  tag=stop bench stop "$defaults"
   native find find "$base/$tree" -type f \( -iname '*.tmp' -o -iname '*.gid' -o -iname '*.swp' -o -iname '*.chk' \)
 done
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-med() { echo "${secs[$1]}" | median; }
-medcpu() { echo "${cpu[$1]}" | median; }
-field() { echo "${extra[$1]}" | tr ' ' '\n' | grep "^$2=" | cut -d= -f2 | median; }
-compare() {  # LABEL OURS OTHER-LABEL OTHER [cpu]
-  local a b
-  if [ "${5:-}" = cpu ]; then a=$(medcpu "$2") b=$(medcpu "$4"); else a=$(med "$2") b=$(med "$4"); fi
-  awk -v l="$1" -v o="$3" -v a="$a" -v b="$b" -v k="${5:+ (processor time)}" \
-    'BEGIN { printf "%s vs %s%s: %.2f s / %.2f s ratio=%.2f\n", l, o, k, a, b, (b > 0 ? a / b : 0) }'
+# med KIND FIELD: the median of one field over the runs of one kind.
+med() {
+  grep "^$1 " "$log" | tr ' ' '\n' | grep "^$2=" | cut -d= -f2 | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+compare() {  # LABEL OURS OTHER-LABEL OTHER FIELD
+  awk -v l="$1" -v o="$3" -v a="$(med "$2" "$5")" -v b="$(med "$4" "$5")" -v k="${5/seconds/}" \
+    'BEGIN { printf "%s vs %s%s: %.2f s / %.2f s ratio=%.2f\n", l, o, (k == "cpu" ? " (processor time)" : ""), a, b, (b > 0 ? a / b : 0) }'
 }
 
 echo "Search and Erase benchmark: $files files, $rounds round(s), medians"
-echo "matches: default patterns $(field search found), *.log $(field search50k found)"
-compare "Search and Erase" search "bare walk" walk
-compare "Search and Erase" search "find -iname" find
-compare "Search and Erase with $(field search50k found) matches" search50k "bare walk" walk
-compare "Search and Erase" search "bare walk" walk cpu
-compare "Search and Erase" search "find -iname" find cpu
-compare "Search and Erase with $(field search50k found) matches" search50k "bare walk" walk cpu
-echo "Stop clicked after 300 ms: the search ended $(field stop stop_ms) ms later"
-echo "longest time without processing messages: $(field search longest_gap_ms) ms (default patterns)," \
-     "$(field search50k longest_gap_ms) ms (*.log)"
-for k in walk search search50k find stop; do echo "raw seconds $k:${secs[$k]} (processor:${cpu[$k]})"; done
+echo "matches: default patterns $(med search-few found), *.log $(med search-many found)"
+for f in seconds cpu; do
+  compare "Search and Erase" search-few "bare walk" walk-few $f
+  compare "Search and Erase" search-few "find -iname" find $f
+  compare "Search and Erase with $(med search-many found) matches" search-many "bare walk" walk-many $f
+done
+echo "Stop clicked after 300 ms: the search ended $(med stop stop_ms) ms later"
+echo "longest time without processing messages: $(med search-few longest_gap_ms) ms (default patterns)," \
+     "$(med search-many longest_gap_ms) ms (*.log)"
+echo "runs:"
+sort -s -k1,1 "$log" | sed 's/^/  /'
