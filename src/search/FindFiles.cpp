@@ -31,6 +31,58 @@ bool HoldsExcludedMarker(std::wstring_view text, std::wstring_view upper) {
            upper.find(L"$RECYCLE.BIN") != std::wstring_view::npos;
 }
 
+bool Matches(const Pattern& p, std::wstring_view n) {
+    const std::wstring_view s = p.upper;
+    if (s.size() >= n.size()) return false;
+    if (p.leading && p.trailing) return n.find(s) != std::wstring_view::npos;
+    if (p.leading) return n.substr(n.size() - s.size()) == s;
+    return n.substr(0, s.size()) == s;
+}
+
+bool IsExcluded(std::wstring_view fullPath) { return HoldsExcludedMarker(fullPath, Upper(fullPath)); }
+
+// Result lines of one search. The time zone is looked up once (per line it
+// would cost more than the walk), and the date text is kept for the next
+// file changed in the same second, as files written together often are.
+class LineMaker {
+public:
+    LineMaker() { haveZone_ = GetTimeZoneInformation(&zone_) != TIME_ZONE_ID_INVALID; }
+
+    std::wstring operator()(const std::wstring& path, uint64_t size, const FILETIME& modified) {
+        std::wstring line;
+        line.reserve(path.size() + 64);
+        line += path;
+        line += L"   Size:";
+        line += std::to_wstring(size);
+        line += L"   LastModyfied:";
+        line += DateText(modified);
+        return line;
+    }
+
+private:
+    const std::wstring& DateText(const FILETIME& modified) {
+        const ULONGLONG second =
+            ((static_cast<ULONGLONG>(modified.dwHighDateTime) << 32) | modified.dwLowDateTime) / 10000000;
+        if (second == lastSecond_ && !lastText_.empty()) return lastText_;
+        lastSecond_ = second;
+        SYSTEMTIME utc{}, local{};
+        wchar_t date[80] = L"", time[80] = L"";
+        if (FileTimeToSystemTime(&modified, &utc) &&
+            SystemTimeToTzSpecificLocalTime(haveZone_ ? &zone_ : nullptr, &utc, &local)) {
+            GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
+            GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
+        }
+        lastText_ = std::wstring(date) + L" " + time;
+        return lastText_;
+    }
+
+    TIME_ZONE_INFORMATION zone_{};
+    bool haveZone_ = false;
+    ULONGLONG lastSecond_ = 0;
+    std::wstring lastText_;
+};
+
+
 std::wstring FindPath(const std::wstring& folder) {
     // "\\?\" keeps names that end in a dot or a blank, and long paths, exact.
     return folder.starts_with(L"\\\\") ? L"\\\\?\\UNC\\" + folder.substr(2) + L"*" : L"\\\\?\\" + folder + L"*";
@@ -75,36 +127,6 @@ std::vector<Pattern> PreparePatterns(std::wstring_view searchString) {
     return patterns;
 }
 
-bool Matches(const Pattern& p, std::wstring_view n) {
-    const std::wstring_view s = p.upper;
-    if (s.size() >= n.size()) return false;
-    if (p.leading && p.trailing) return n.find(s) != std::wstring_view::npos;
-    if (p.leading) return n.substr(n.size() - s.size()) == s;
-    return n.substr(0, s.size()) == s;
-}
-
-bool IsExcluded(std::wstring_view fullPath) { return HoldsExcludedMarker(fullPath, Upper(fullPath)); }
-
-std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified,
-                        const TIME_ZONE_INFORMATION* zone) {
-    SYSTEMTIME utc{}, local{};
-    wchar_t date[80] = L"", time[80] = L"";
-    if (FileTimeToSystemTime(&modified, &utc) && SystemTimeToTzSpecificLocalTime(zone, &utc, &local)) {
-        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
-        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
-    }
-    std::wstring line;
-    line.reserve(path.size() + 64);
-    line += path;
-    line += L"   Size:";
-    line += std::to_wstring(size);
-    line += L"   LastModyfied:";
-    line += date;
-    line += L' ';
-    line += time;
-    return line;
-}
-
 std::wstring SummaryText(const std::vector<Pattern>& patterns, size_t filesFound, uint64_t totalBytes) {
     std::wstring s;
     for (const auto& p : patterns) s += L"    " + p.prepared + L" - " + std::to_wstring(p.count);
@@ -128,9 +150,7 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
     if (r.patterns.empty() || canonical.empty()) return r;
     r.ran = true;
 
-    // Looking the time zone up for every line would cost more than the walk.
-    TIME_ZONE_INFORMATION zone{};
-    const bool haveZone = GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID;
+    LineMaker resultLine;
     bool anyExact = false;
     for (const auto& p : r.patterns) anyExact |= !p.star();
     // The first pump comes at once, so the window shows the root folder.
@@ -187,7 +207,7 @@ FindResult FindFiles(const std::wstring& root, const std::wstring& searchString,
                     std::wstring path = folder + n;
                     const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
                     const size_t length = path.size();
-                    sink.Found(ResultLine(path, size, fd.ftLastWriteTime, haveZone ? &zone : nullptr), length);
+                    sink.Found(resultLine(path, size, fd.ftLastWriteTime), length);
                     r.totalBytes += size;
                     ++p.count;
                 }

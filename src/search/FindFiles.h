@@ -31,18 +31,6 @@ struct Pattern {
 // matches every file.
 std::vector<Pattern> PreparePatterns(std::wstring_view searchString);
 
-// Whether a star pattern matches a file name given in capitals. The
-// pattern's text must be shorter than the name.
-bool Matches(const Pattern& p, std::wstring_view upperName);
-
-// Paths never listed: the old swap file and the Recycle Bin's own folders.
-bool IsExcluded(std::wstring_view fullPath);
-
-// "path   Size:123   LastModyfied:<short date> <time>", in local time of
-// `zone` (the current time zone when null).
-std::wstring ResultLine(const std::wstring& path, uint64_t size, const FILETIME& modified,
-                        const TIME_ZONE_INFORMATION* zone = nullptr);
-
 // Each pattern's count, then the number of files found and the total in kb.
 std::wstring SummaryText(const std::vector<Pattern>& patterns, size_t filesFound, uint64_t totalBytes);
 
@@ -67,7 +55,13 @@ struct FindResult {
 };
 
 // Walks the tree from `root` breadth-first (only `root` itself without
-// subfolders), never through a folder link, and reports every match.
+// subfolders), never through a folder link, and reports every match: a
+// file the first fitting star pattern matches (names compared in capitals,
+// the pattern shorter than the name) as "path   Size:123   LastModyfied:"
+// + short date + time in local time, unless its path holds "Recycled"
+// (this case), "win386.swp" or "$Recycle.Bin" (any case), the old swap
+// file and the Recycle Bin's own folders; an exact name, in the first
+// folder that holds it, as folder + name.
 FindResult FindFiles(const std::wstring& root, const std::wstring& searchString, bool includeSubfolders,
                      FindSink& sink);
 
