@@ -1,15 +1,20 @@
 #include "shell/dialogs.h"
 
+#include "search/frmLocate.h"
 #include "settings/Frmoption.h"
 #include "shell/IEWindows.h"
 #include "shell/frmMainCode.h"
+#include "shell/frmabout.h"
 
 namespace nv::dialogs {
 
-// The Cleaning Settings and Search and Erase windows are not built yet;
-// their commands do nothing until they are.
+// The Cleaning Settings window is not built yet; its command does nothing
+// until it is.
 void OpenCleaningSettings(HWND) {}
-void OpenSearchAndErase(HWND) {}
+
+void OpenSearchAndErase(HWND owner) {
+    search::frmLocate::ShowModal(owner, {.showAbout = [](HWND o) { frmabout::ShowModal(o); }});
+}
 
 Frmoption::Host OptionsHost() {
     Frmoption::Host host;

@@ -72,6 +72,44 @@ enum TrayCommand : int {
     cleannow2 = 4006,
     exit1 = 4007,
 };
+// Search and Erase (5000-5999): frmLocate and the extension list frmExtentions.
+namespace locate {
+enum Control : int {
+    Drive1 = 5001,
+    Dir1 = 5002,
+    Label1 = 5003,
+    Text1 = 5004,
+    cmdAction0 = 5005,  // "&Find Files"
+    cmdAction1 = 5006,  // "E&xit", "&Stop" while a search runs
+    List1 = 5007,
+    Status = 5008,
+    Frame1 = 5009,
+    Options = 5010,
+    chkDelType = 5011,
+    Check1 = 5012,
+    cmdDelete = 5013,
+    cmdSelectAll = 5014,
+    cmdUnSelectAll = 5015,
+    cmdOption = 5016,
+    menuExit = 5101,
+    menuOptions = 5102,
+    menuResetAll = 5103,
+    menuAbout = 5104,
+};
+}  // namespace locate
+namespace extentions {
+enum Control : int {
+    Frame1 = 5201,
+    lstFileTypes = 5202,
+    Frame2 = 5203,
+    Label2 = 5204,
+    txtAdd = 5205,
+    cmdAdd = 5206,
+    cmdRemove = 5207,
+    cmdDefault = 5208,
+    cmdDone = 5209,
+};
+}  // namespace extentions
 
 }  // namespace nv::ids
 #endif
