@@ -74,6 +74,9 @@ void Dialog::SetUpLists() {
     AddColumns(list1_, {{L"Applications Name", 170}, {L"Version", 80}, {L"Description", 340}});
     ListView_SetExtendedListViewStyle(list2_, LVS_EX_FULLROWSELECT);
     AddColumns(list2_, {{L"Name", 330}, {L"Type", 60}, {L"Size", 75}, {L"Modified", 135}});
+    // The last column takes the rest of the width.
+    ListView_SetColumnWidth(list1_, 2, LVSCW_AUTOSIZE_USEHEADER);
+    ListView_SetColumnWidth(list2_, 3, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) {
