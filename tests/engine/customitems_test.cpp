@@ -9,6 +9,7 @@
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
+#include "foundation/handles.h"
 #include "foundation/text.h"
 #include "recorders.h"
 #include "recording_view.h"
@@ -266,6 +267,41 @@ TEST_F(CustomRun, PluginListIsReadFromTheFilesAndRunsEachFileItself) {
     EXPECT_EQ(counters_.regCount, 2);
     EXPECT_EQ(counters_.bytes, 100000 + 11);
     EXPECT_EQ(view_.progress[view_.progress.size() - 2], 97);
+}
+
+}  // namespace
+
+namespace {
+
+// Names a hostile or careless user can hand the run: non-ANSI names, names
+// ending in a dot or a blank beside the name without it, a file held open.
+TEST_F(CustomRun, OddNamesAndLockedFilesNeverHitTheWrongFile) {
+    const std::wstring d = data_ / L"odd";
+    const std::wstring cjk = d + L"\\\u4e2d\u6587\\\U0001F600.txt", plain = d + L"\\trail", held = d + L"\\held.bin";
+    nvtest::WriteFile(cjk, 10);
+    nvtest::WriteFile(plain, 20);
+    nvtest::WriteFile(held, 40);
+    nvtest::WriteFile(d + L"\\after.txt", 80);
+    ScopedFile dotted(CreateFileW((L"\\\\?\\" + d + L"\\trail.").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    dotted.reset();
+    ScopedFile lock(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    cusd::Write({{cjk, L"File"}, {d + L"\\trail.", L"File"}, {d + L"\\trail ", L"File"}, {held, L"File"},
+                 {d + L"\\after.txt", L"File"}});
+    profile::Write(L"Custom", L"Custom", L"1");
+    // A plug-in naming a folder the code page cannot hold is a UTF-16 file.
+    nvtest::WriteFile(d + L"\\\u00e9\u4e2d\\c.bin", 160);
+    std::wstring text = L"\xFEFF[swich]\r\non=1\r\n[folder]\r\n1=" + d + L",\\\u00e9\u4e2d\r\n";
+    Plugin(L"u.ppe", std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+
+    Run();
+    EXPECT_FALSE(Exists(cjk));
+    EXPECT_TRUE(Exists(plain));  // "trail." and "trail " never stand for "trail"
+    EXPECT_TRUE(Exists(held));   // in use: stays, still counted
+    EXPECT_FALSE(Exists(d + L"\\after.txt"));
+    EXPECT_FALSE(Exists(d + L"\\\u00e9\u4e2d\\c.bin"));
+    EXPECT_TRUE(nvtest::IsDir(d + L"\\\u00e9\u4e2d"));
+    EXPECT_EQ(counters_.bytes, 50000 + 10 + 40 + 80 + 160);  // "trail." is empty
 }
 
 }  // namespace
