@@ -16,6 +16,7 @@
 #include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/cusd.h"
+#include "settings/plugins.h"
 #include "settings/profile.h"
 
 using namespace nv;
@@ -301,6 +302,10 @@ TEST_F(CustomRun, OddNamesAndLockedFilesNeverHitTheWrongFile) {
     EXPECT_FALSE(Exists(d + L"\\after.txt"));
     EXPECT_FALSE(Exists(d + L"\\\u00e9\u4e2d\\c.bin"));
     EXPECT_TRUE(nvtest::IsDir(d + L"\\\u00e9\u4e2d"));
+    // Writing its tick keeps the plug-in UTF-16, so its paths survive.
+    ASSERT_TRUE(plugins::WriteEnabled(plugins::Installed().at(0), false));
+    EXPECT_EQ(nvtest::ReadText(app_ / L"plus-in\\u.ppe").substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(plugins::Installed().at(0).Commands().at(0).fields.at(1), L"\\\u00e9\u4e2d");
     EXPECT_EQ(counters_.bytes, 50000 + 10 + 40 + 80 + 160);  // "trail." is empty
 }
 

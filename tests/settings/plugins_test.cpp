@@ -93,46 +93,6 @@ TEST_F(PluginFiles, CommandsInSectionOrderWithUntrimmedFields) {
     EXPECT_EQ(commands[4].section, S::folder);
 }
 
-// A plug-in whose paths the code page cannot hold is a UTF-16 file: its
-// paths come back exactly, and writing the flag keeps it UTF-16.
-TEST_F(PluginFiles, UnicodePluginKeepsItsPaths) {
-    const std::wstring path = L"C:\\d\\\u4e2d\u6587\\\U0001F600";
-    std::wstring text = L"\xFEFF[name]\r\nappname=\u00c9t\u00e9\r\n[folder]\r\n1=" + path + L",\\sub\r\n";
-    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    WriteText(Folder() + L"\\u.ppe", bytes);
-    auto list = plugins::Installed();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, L"\u00c9t\u00e9");
-    ASSERT_TRUE(plugins::WriteEnabled(list[0], true));
-    std::string after = ReadText(Folder() + L"\\u.ppe");
-    ASSERT_GE(after.size(), 2u);
-    EXPECT_EQ(after.substr(0, 2), "\xFF\xFE");
-    auto commands = plugins::Installed().at(0).Commands();
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].fields, (std::vector<std::wstring>{path, L"\\sub"}));
-    EXPECT_TRUE(plugins::Installed().at(0).enabled);
-}
-
-TEST_F(PluginFiles, CustomItemsFileKeepsEveryPathAndKind) {
-    const std::vector<cusd::Entry> entries = {
-        {L"C:\\plain\\a.txt", L"File"}, {L"C:\\\u4e2d\u6587\\dir", L"Folder"}, {L"C:\\x\\lower", L"file"}, {L"C:\\y", L""}};
-    ASSERT_TRUE(cusd::Write(entries));
-    auto back = cusd::Read();
-    ASSERT_TRUE(back.has_value());
-    ASSERT_EQ(back->size(), entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ((*back)[i].path, entries[i].path);
-        EXPECT_EQ((*back)[i].kind, entries[i].kind);
-    }
-    WriteText(cusd::CustomFile(), "C:\\a\tFile\textra\r\nC:\\notab\r\n");
-    back = cusd::Read();
-    EXPECT_EQ((*back)[0].kind, L"File");
-    EXPECT_EQ((*back)[1].path, L"C:\\notab");
-    EXPECT_EQ((*back)[1].kind, L"");
-    DeleteFileW(cusd::CustomFile().c_str());
-    EXPECT_FALSE(cusd::Read().has_value());
-}
-
 TEST(CustomItemText, MegabyteCellsInBothPatterns) {
     struct Case {
         double bytes;
@@ -173,27 +133,6 @@ TEST(CustomItemText, SelectedFileInfoFromTheSelectionItself) {
         EXPECT_EQ(info.sFiles, c.names);
         EXPECT_EQ(info.nCount, static_cast<short>(c.names.size()));
     }
-}
-
-TEST(CustomItemText, LookupSeesPlainFilesAndFoldersOnly) {
-    nvtest::ScratchDir d(L"lookup");
-    nvtest::WriteFile(d / L"plain.txt", 1);
-    nvtest::WriteFile(d / L"hidden.txt", 1);
-    nvtest::WriteFile(d / L"system.txt", 1);
-    nvtest::MakeDirs(d / L"dir");
-    nvtest::MakeDirs(d / L"hiddendir");
-    SetFileAttributesW((d / L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesW((d / L"system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
-    SetFileAttributesW((d / L"hiddendir").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_TRUE(cusd::FoundByLookup(d / L"plain.txt"));
-    EXPECT_TRUE(cusd::FoundByLookup(d / L"dir"));
-    for (const wchar_t* n : {L"hidden.txt", L"system.txt", L"hiddendir", L"missing", L"*.txt", L"plain.tx?"})
-        EXPECT_FALSE(cusd::FoundByLookup(d / n)) << nvtest::Narrow(n);
-    EXPECT_FALSE(cusd::FoundByLookup(L""));
-    EXPECT_EQ(cusd::FileDetails(d / L"dir").bytes, std::nullopt);
-    EXPECT_EQ(cusd::FolderDetails(d / L"plain.txt").bytes, std::nullopt);
-    EXPECT_EQ(cusd::FileDetails(d / L"plain.txt").bytes, 1.0);
-    EXPECT_FALSE(cusd::FileDetails(d / L"plain.txt").modified.empty());
 }
 
 }  // namespace
