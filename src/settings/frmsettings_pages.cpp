@@ -234,9 +234,42 @@ void MoveOver(HWND page, const RECT& r) {
     SetWindowPos(page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
 }
 
+// The Applications page: the plug-in list over a line saying where plug-ins come from.
+HWND PlaceApplicationsPage(HWND page, SIZE size) {
+    const int margin = ui::Px(kMargin), w = size.cx - 2 * margin, h = size.cy - 2 * margin, hintH = ui::Px(16);
+    HWND list = Make(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, margin,
+                     margin, w, h - hintH - ui::Px(6), id::ListView1, WS_EX_CLIENTEDGE);
+    Make(page, L"STATIC", kPluginHint, SS_LEFT | SS_ENDELLIPSIS, margin, margin + h - hintH, w, hintH, -1);
+    return list;
+}
+
+// The Custom Item page: its group with the list, its item box and three buttons.
+HWND PlaceCustomPage(HWND page, SIZE size, const Measure& m, std::array<HWND, 160>& boxes) {
+    const int margin = ui::Px(kMargin), w = size.cx - 2 * margin, h = size.cy - 2 * margin;
+    const int pad = ui::Px(kPadX), bw = ui::Px(kButtonW), bh = ui::Px(kButtonH), gap = ui::Px(6);
+    const int rowY = margin + h - ui::Px(kPadBottom) - bh;
+    Make(page, L"BUTTON", kCustomGroup, BS_GROUPBOX, margin, margin, w, h, -1);
+    HWND list = Make(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, margin + pad,
+                     margin + ui::Px(kPadTop), w - 2 * pad, rowY - ui::Px(8) - margin - ui::Px(kPadTop), id::ListView2,
+                     WS_EX_CLIENTEDGE);
+    for (const auto& k : profile::ItemKeys())
+        if (lstrcmpW(k.group, kCustomGroup) == 0)
+            boxes[k.checkBox] = Make(page, L"BUTTON", k.caption, BS_AUTOCHECKBOX | WS_TABSTOP, margin + pad,
+                                     rowY + ui::Px(2), m.Width(k.caption) + ui::Px(kBoxExtra), ui::Px(20),
+                                     id::Check(k.checkBox));
+    int x = margin + w - pad - 3 * bw - 2 * gap;
+    for (auto [text, ctl] : {std::pair{L"Add", id::Command101}, std::pair{L"Remove", id::Command102},
+                             std::pair{L"Clear", id::Command2}}) {
+        Make(page, L"BUTTON", text, BS_PUSHBUTTON | WS_TABSTOP, x, rowY, bw, bh, ctl);
+        x += bw + gap;
+    }
+    return list;
+}
+
 }  // namespace
 
 const GroupSpec* SelectAllGroup(int n) {
+    if (n <= 0) return nullptr;
     for (const auto& b : kBrowserPages)
         if (b.group.selectAll == n) return &b.group;
     for (const auto& p : kPages)
@@ -322,39 +355,11 @@ void Dialog::BuildPages() {
                    {margin, margin, browserSize.cx - margin, browserSize.cy - margin}, boxes_);
     size_t nextGroupPage = 0;
     for (size_t i = 0; i < std::size(kPages); ++i) {
-        HWND page = pages_[i];
-        const int w = pageSize.cx - 2 * margin, h = pageSize.cy - 2 * margin;
         switch (kPages[i].kind) {
-        case Kind::Groups: groupPages[nextGroupPage++].Place(page, pageSize, boxes_); break;
+        case Kind::Groups: groupPages[nextGroupPage++].Place(pages_[i], pageSize, boxes_); break;
         case Kind::Browsers: break;
-        case Kind::Applications: {
-            const int hintH = ui::Px(16);
-            list1_ = Make(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
-                          margin, margin, w, h - hintH - ui::Px(6), id::ListView1, WS_EX_CLIENTEDGE);
-            Make(page, L"STATIC", kPluginHint, SS_LEFT | SS_ENDELLIPSIS, margin, margin + h - hintH, w, hintH, -1);
-            break;
-        }
-        case Kind::Custom: {
-            Make(page, L"BUTTON", kCustomGroup, BS_GROUPBOX, margin, margin, w, h, -1);
-            const int pad = ui::Px(kPadX), bw = ui::Px(kButtonW), bh = ui::Px(kButtonH);
-            const int rowY = margin + h - ui::Px(kPadBottom) - bh;
-            list2_ = Make(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
-                          margin + pad, margin + ui::Px(kPadTop), w - 2 * pad, rowY - ui::Px(8) - margin - ui::Px(kPadTop),
-                          id::ListView2, WS_EX_CLIENTEDGE);
-            const profile::ItemKey* custom = nullptr;
-            for (const auto& k : profile::ItemKeys())
-                if (lstrcmpW(k.group, kCustomGroup) == 0) custom = &k;
-            boxes_[custom->checkBox] = Make(page, L"BUTTON", custom->caption, BS_AUTOCHECKBOX | WS_TABSTOP, margin + pad,
-                                            rowY + ui::Px(2), m.Width(custom->caption) + ui::Px(kBoxExtra), ui::Px(20),
-                                            id::Check(custom->checkBox));
-            int x = margin + w - pad - 3 * bw - 2 * ui::Px(6);
-            for (auto [text, ctl] : {std::pair{L"Add", id::Command101}, std::pair{L"Remove", id::Command102},
-                                     std::pair{L"Clear", id::Command2}}) {
-                Make(page, L"BUTTON", text, BS_PUSHBUTTON | WS_TABSTOP, x, rowY, bw, bh, ctl);
-                x += bw + ui::Px(6);
-            }
-            break;
-        }
+        case Kind::Applications: list1_ = PlaceApplicationsPage(pages_[i], pageSize); break;
+        case Kind::Custom: list2_ = PlaceCustomPage(pages_[i], pageSize, m, boxes_); break;
         }
     }
     ShowPage(tab1_, pages_);
