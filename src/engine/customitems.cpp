@@ -13,11 +13,6 @@ namespace {
 
 using plugins::Section;
 
-bool FileExists(const std::wstring& path) {
-    DWORD attr = GetFileAttributesW(path.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A root field: the number rounded to a signed 32-bit value (halves to
 // even); nothing when it lies outside that range.
 std::optional<LONG> RootNumber(const std::wstring& field) {
@@ -93,11 +88,14 @@ void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
 void RunCustomItems(RunContext& ctx) {
     if (!profile::TextFlag(L"Custom", L"Custom")) return;
     ctx.view.showstatus(L"Custom Item");
-    if (!FileExists(cusd::CustomFile())) {
+    // A file that is there but cannot be read fails too: "Done" would claim
+    // a clean that did not happen.
+    auto entries = cusd::Read();
+    if (!entries) {
         ctx.view.SetRowStatus(L"Fail, Can't find file!");
         return;
     }
-    for (const cusd::Entry& e : cusd::Read().value_or(std::vector<cusd::Entry>{})) {
+    for (const cusd::Entry& e : *entries) {
         if (ctx.erase.cancelled()) break;
         if (!cusd::FoundByLookup(e.path)) continue;
         if (e.kind == cusd::kFile) ctx.AddBytes(allerase::DeleteOneFile(ctx.erase, e.path));

@@ -205,8 +205,4 @@ HWND Instance() { return g_open ? g_open->hwnd() : nullptr; }
 
 HWND Control(int ctl) { return g_open ? ui::FindControl(g_open->hwnd(), ctl) : nullptr; }
 
-void AddList(const std::wstring& folder, const std::wstring& extension) {
-    if (g_open) g_open->AddList(folder, extension);
-}
-
 }  // namespace nv::frmsettings

@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace nv::frmsettings {
 
 // Shows the dialog modally. While it is open, another call brings it to
@@ -23,8 +21,5 @@ HWND Instance();
 
 // A control of the open dialog by id (ids::frmsettings), on any page.
 HWND Control(int id);
-
-// Fills the plug-in list with the plug-ins of the folder.
-void AddList(const std::wstring& folder, const std::wstring& extension);
 
 }  // namespace nv::frmsettings

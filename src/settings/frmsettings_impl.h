@@ -34,7 +34,6 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HWND Box(int n) const { return n > 0 && n < static_cast<int>(boxes_.size()) ? boxes_[n] : nullptr; }
-    void AddList(const std::wstring& folder, const std::wstring& extension);
 
 private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -55,6 +54,8 @@ private:
 
     // frmsettings_lists.cpp
     void SetUpLists();
+    // Adds the plug-ins of the folder to the plug-in list.
+    void AddList(const std::wstring& folder, const std::wstring& extension);
     void LoadCustomItems();
     bool SaveCustomItems();
     void AddCustomRow(const std::wstring& path, const std::wstring& kind, bool padded);
