@@ -178,7 +178,7 @@ void Dialog::Check5_Click() {
 void Dialog::SelectAllClick(int n) {
     if (!IsWindowEnabled(Box(n))) return;
     const bool on = Checked(n);
-    const GroupSpec* g = SelectAllGroup(n);
+    const GroupLayout* g = SelectAllGroup(n);
     for (const auto& k : profile::ItemKeys())
         if (lstrcmpW(k.group, g->group) == 0) SetBox(k.checkBox, on);
 }

@@ -17,7 +17,7 @@ namespace nv::frmsettings {
 // A group of item boxes as the dialog shows it: the profile table's group
 // name, how many columns its boxes take, and its "Select all of the above"
 // box (0 for none).
-struct GroupSpec {
+struct GroupLayout {
     const wchar_t* group;
     int columns;
     int selectAll;
@@ -25,7 +25,7 @@ struct GroupSpec {
 
 // The group whose "Select all of the above" box is Check<n>; nullptr when
 // n is no such box.
-const GroupSpec* SelectAllGroup(int n);
+const GroupLayout* SelectAllGroup(int n);
 
 class Dialog {
 public:

@@ -20,16 +20,16 @@ using profile::ItemKey;
 
 enum class Kind { Groups, Browsers, Applications, Custom };
 
-struct PageSpec {
+struct PageLayout {
     const wchar_t* caption;
     Kind kind;
-    GroupSpec columns[2][2];  // up to two columns of up to two groups
+    GroupLayout columns[2][2];  // up to two columns of up to two groups
 };
 
 constexpr wchar_t kOffice[] = L"MS Office(support 97, 2000, XP, 2003, 2007,2010)";
 constexpr wchar_t kCustomGroup[] = L"Select Folder and Files That will Be Erased";
 
-constexpr PageSpec kPages[] = {
+constexpr PageLayout kPages[] = {
     {L"Browsers", Kind::Browsers, {}},
     {L"Windows", Kind::Groups, {{{L"Windows", 2, 31}}}},
     {L"Microsoft Office", Kind::Groups, {{{kOffice, 2, 41}}}},
@@ -44,7 +44,7 @@ constexpr PageSpec kPages[] = {
 
 struct BrowserPage {
     const wchar_t* caption;
-    GroupSpec group;
+    GroupLayout group;
 };
 constexpr BrowserPage kBrowserPages[] = {
     {L"Internet Explorer", {L"Internet Explorer", 1, 9}}, {L"Firefox", {L"Mozilla Firefox", 1, 46}},
@@ -111,7 +111,7 @@ private:
 // One group of boxes, measured: its items, the width of each box column and
 // the natural size of the whole frame.
 struct Group {
-    const GroupSpec* spec = nullptr;
+    const GroupLayout* spec = nullptr;
     std::vector<const ItemKey*> items;
     std::vector<int> colWidths;
     int rows = 0;
@@ -119,7 +119,7 @@ struct Group {
     SIZE natural{};
 
     Group() = default;
-    Group(const GroupSpec& s, const Measure& m) : spec(&s) {
+    Group(const GroupLayout& s, const Measure& m) : spec(&s) {
         for (const ItemKey& k : profile::ItemKeys())
             if (lstrcmpW(k.group, s.group) == 0) items.push_back(&k);
         rows = static_cast<int>((items.size() + s.columns - 1) / s.columns);
@@ -173,7 +173,7 @@ void PlaceGroup(const Group& g, HWND parent, RECT r, std::array<HWND, 160>& boxe
 struct GroupPage {
     std::vector<std::vector<Group>> columns;
 
-    GroupPage(const PageSpec& p, const Measure& m) {
+    GroupPage(const PageLayout& p, const Measure& m) {
         for (const auto& col : p.columns) {
             std::vector<Group> groups;
             for (const auto& g : col)
@@ -268,7 +268,7 @@ HWND PlaceCustomPage(HWND page, SIZE size, const Measure& m, std::array<HWND, 16
 
 }  // namespace
 
-const GroupSpec* SelectAllGroup(int n) {
+const GroupLayout* SelectAllGroup(int n) {
     if (n <= 0) return nullptr;
     for (const auto& b : kBrowserPages)
         if (b.group.selectAll == n) return &b.group;
