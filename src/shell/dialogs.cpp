@@ -2,15 +2,14 @@
 
 #include "search/frmLocate.h"
 #include "settings/Frmoption.h"
+#include "settings/frmsettings.h"
 #include "shell/IEWindows.h"
 #include "shell/frmMainCode.h"
 #include "shell/frmabout.h"
 
 namespace nv::dialogs {
 
-// The Cleaning Settings window is not built yet; its command does nothing
-// until it is.
-void OpenCleaningSettings(HWND) {}
+void OpenCleaningSettings(HWND owner) { frmsettings::ShowModal(owner); }
 
 void OpenSearchAndErase(HWND owner) {
     search::frmLocate::ShowModal(owner, {.showAbout = [](HWND o) { frmabout::ShowModal(o); }});

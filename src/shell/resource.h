@@ -110,6 +110,38 @@ enum Control : int {
     cmdDone = 5209,
 };
 }  // namespace extentions
+// Cleaning Settings (frmsettings) and the keep-list dialogs: 3000-3999.
+// Check box n of the settings dialog is kCheckBase + n (Check1 = 3001 ...
+// Check152 = 3152).
+namespace frmsettings {
+enum : int {
+    kCheckBase = 3000,
+    Command1 = 3201,  // OK
+    Command2 = 3202,  // Clear
+    Command3 = 3203,  // Cancel
+    Command7 = 3207,  // Options: URL keep list
+    Command8 = 3208,  // Options: cookie keep list
+    Command101 = 3301,  // Add
+    Command102 = 3302,  // Remove
+    SSTab1 = 3400,
+    SSTab2 = 3401,
+    ListView1 = 3410,  // plug-ins
+    ListView2 = 3411,  // custom items
+    addfiles = 3420,
+    addfolders = 3421,
+    kPageBase = 3430,         // SSTab1's pages, in tab order
+    kBrowserPageBase = 3440,  // SSTab2's pages
+};
+inline constexpr int Check(int n) { return kCheckBase + n; }
+}  // namespace frmsettings
+
+namespace frmurl {
+enum : int { Frame1 = 3601, Label1, List2, Label2, List1, cmdAdd, cmdRemove };
+}  // namespace frmurl
+
+namespace frmcookie {
+enum : int { Frame1 = 3701, Frame3, lstCookieList, Frame2, List1, Frame4, Text1, cmdAdd, cmdRemove };
+}  // namespace frmcookie
 
 }  // namespace nv::ids
 #endif
