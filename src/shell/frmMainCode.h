@@ -4,9 +4,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "shell/MainState.h"
+
+namespace nv::engine {
+class RunDetails;
+}
 
 namespace nv {
 
@@ -46,6 +51,11 @@ public:
     // Ignored while a run is in progress.
     void StartUnattendedRun();
     void RequestCancel() { cancelRequested_ = true; }
+    // The selection run in preview: nothing is removed, the rows tell what a
+    // clean would remove and the totals strip shows the estimate.
+    void Analyze();
+    // The details window for a result row of the last run (-1: the whole run).
+    void ShowDetails(int row);
 
     void ExitProgram();
     void OnCommand(int id);
@@ -95,6 +105,7 @@ private:
     bool cancelRequested_ = false;
     long long lastScheduledMinute_ = -1;
     bool sessionEndCleaned_ = false;
+    std::shared_ptr<engine::RunDetails> details_;  // of the rows on show; none while a run works
 
     friend class MainRunView;
 };
