@@ -43,11 +43,24 @@ bool HasSize(RemovalKind k) {
     return k == RemovalKind::File || k == RemovalKind::Folder || k == RemovalKind::RecycleBin;
 }
 
+// What a target without a path stands for.
+std::wstring Unnamed(RemovalKind kind) {
+    switch (kind) {
+    case RemovalKind::RecycleBin: return L"(the Recycle Bin)";
+    case RemovalKind::Clipboard: return L"(the clipboard)";
+    case RemovalKind::RecentDocs: return L"(the recent documents list)";
+    default: return L"";
+    }
+}
+
 std::wstring CellText(size_t target, int column) {
     const RunDetails& d = *g.details;
     switch (column) {
     case kKind: return RemovalKindName(d.Kind(target));
-    case kPath: return d.Target(target);
+    case kPath: {
+        std::wstring path = d.Target(target);
+        return path.empty() ? Unnamed(d.Kind(target)) : path;
+    }
     case kSize: return HasSize(d.Kind(target)) ? engine::SizeText(d.Bytes(target)) : L"";
     default: return ResultText(d, target);
     }
