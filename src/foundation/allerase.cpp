@@ -10,6 +10,7 @@
 
 namespace nv::allerase {
 
+using detail::ProfileWalk;
 using erasefs::FileResult;
 using erasefs::PathBuf;
 
@@ -56,14 +57,16 @@ std::wstring_view Extension(const wchar_t* name) {
 // Applies the safety rules to a caller's folder. Returns the canonical path
 // to work on, or nothing when the folder is unknown (silently) or refused
 // (reported). A missing folder passes: each primitive treats it its way.
-std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder) {
+// `profile` lets a walk that deletes matching files only into the profile.
+std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder,
+                                  ProfileWalk profile = ProfileWalk::Refused) {
     std::wstring canon = NormalizePath(folder);
     if (canon.empty()) return std::nullopt;
     auto refuse = [&] {
         ctx.Report(RemovalKind::Refused, canon);
         return std::nullopt;
     };
-    if (IsProtectedFolder(canon)) return refuse();
+    if (detail::IsProtectedFolder(canon, profile)) return refuse();
     PathBuf p(canon);
     DWORD attr = GetFileAttributesW(p.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return canon;
@@ -73,7 +76,7 @@ std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder)
     if (ScopedFile h = erasefs::OpenForQuery(p.c_str())) {
         wchar_t real[MAX_PATH * 4];
         DWORD n = GetFinalPathNameByHandleW(h.get(), real, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n > 0 && n < MAX_PATH * 4 && IsProtectedFolder(std::wstring_view(real, n))) return refuse();
+        if (n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile)) return refuse();
     }
     return canon;
 }
@@ -177,8 +180,9 @@ struct FileWalk {
 };
 
 template <typename Match>
-double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match) {
-    auto canon = Admit(ctx, folder);
+double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match,
+                           ProfileWalk profile = ProfileWalk::Refused) {
+    auto canon = Admit(ctx, folder, profile);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -314,6 +318,13 @@ double SizeOfTree(PathBuf& dir) {
 
 double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
     return FilesIgnoringErrors(ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
+}
+
+double DeleteFileInTreeAnyCase(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    const std::wstring lower = ToLower(name);
+    return FilesIgnoringErrors(
+        ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return LowerEquals(fd.cFileName, lower); },
+        ProfileWalk::Allowed);
 }
 
 std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder) {

@@ -21,7 +21,7 @@ c=$WINEPREFIX/drive_c
 app=$c/nvtest-e2e/app
 rm -rf "$c/nvtest-e2e" "$c/Found.000" "$c/Found.003"
 mkdir -p "$app"
-cp "$bin/cleaner.exe" "$bin/delThumbs.bat" "$app/"
+cp "$bin/cleaner.exe" "$app/"
 exe='C:\nvtest-e2e\app\cleaner.exe'
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT

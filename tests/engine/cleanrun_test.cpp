@@ -280,18 +280,35 @@ TEST_F(CleanRun, ARunHeldByAnotherProcessIsRefused) {
     EXPECT_EQ(Run(), RunEnd::Completed);
 }
 
-TEST_F(CleanRun, ThumbnailBatchIsStartedHiddenAndWaitedFor) {
+// The profile planted by tools/lib/plant-links.sh (C:\nvlinks\thumbs\tree):
+// Thumbs.db 40, sub\THUMBS.DB 60, sub\Thumbs.db.txt, the file link
+// Links\Thumbs.db and the folder link Contacts\photos, whose target holds a
+// Thumbs.db of its own.
+TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
+    const std::wstring root = L"C:\\nvlinks\\thumbs", tree = root + L"\\tree";
+    if (!nvtest::Exists(tree + L"\\Contacts\\photos")) {
+        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
+        GTEST_SKIP() << "no links planted (run through tools/test)";
+    }
+    nvtest::EnvVar profileVar(L"USERPROFILE", tree);
     Select(L"WINDOWS", {L"thumbs"});
-    Run();
-    ASSERT_EQ(launcher_.started.size(), 0u);  // no batch file in this application folder
-    nvtest::WriteText(app_ / L"delThumbs.bat", "@echo off\r\n");
-    Run();
-    ASSERT_EQ(launcher_.started.size(), 1u);
-    EXPECT_TRUE(launcher_.started[0].waited);
-    EXPECT_EQ(launcher_.started[0].showCmd, SW_HIDE);
-    EXPECT_NE(launcher_.started[0].commandLine.find(app_.path() + L"\\delThumbs.bat"), std::wstring::npos);
-    Run(true);
-    EXPECT_EQ(launcher_.started.size(), 1u);  // preview starts nothing
+    nvtest::RecordingSink heard, done;
+    Run(true, &heard);
+    EXPECT_EQ(counters_.bytes, 100);
+    Run(false, &done);
+    EXPECT_EQ(counters_.bytes, 100);
+    EXPECT_EQ(heard.lines, done.lines);
+    EXPECT_EQ(done.Count(RemovalKind::File), 2u);
+    // Links\Thumbs.db, Contacts\photos and the folder links every planted tree has
+    EXPECT_EQ(done.Count(RemovalKind::Refused), 2u + 3u);
+    EXPECT_TRUE(launcher_.started.empty());
+    EXPECT_FALSE(nvtest::Exists(tree + L"\\Thumbs.db"));
+    EXPECT_FALSE(nvtest::Exists(tree + L"\\sub\\THUMBS.DB"));
+    EXPECT_TRUE(nvtest::Exists(tree + L"\\sub\\Thumbs.db.txt"));
+    EXPECT_TRUE(nvtest::Exists(root + L"\\target\\keep.txt"));
+    EXPECT_TRUE(nvtest::Exists(root + L"\\target\\photos\\Thumbs.db"));
+    ASSERT_EQ(view_.rows.size(), 2u);
+    EXPECT_EQ(view_.rows[0].status, L"Done");
 }
 
 TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {

@@ -7,7 +7,7 @@ set -eu
 root=$1/drive_c/nvlinks
 rm -rf "$root"
 for case in fileintree allfilesintree extintree folderintree emptyfolder allfiles \
-            fileinfolder extinfolder foldersize preview atreboot inisection toplink trailing; do
+            fileinfolder extinfolder foldersize preview atreboot inisection toplink trailing thumbs; do
   c=$root/$case
   mkdir -p "$c/target/dir/cache" "$c/target/empty" "$c/tree/sub"
   head -c 1000 /dev/zero > "$c/target/keep.txt"
@@ -36,3 +36,13 @@ head -c 5 /dev/zero > "$c/tree/twin"
 ln -s twin "$c/tree/twin."
 ln -s ../target/keep.txt "$c/tree/link."
 ln -s ../target/dir "$c/tree/dl. "
+# A profile for the Thumbs.db item: caches in any letter case, a file link
+# named Thumbs.db and a folder link whose target holds one.
+c=$root/thumbs
+mkdir -p "$c/tree/Links" "$c/tree/Contacts" "$c/target/photos"
+head -c 100 /dev/zero > "$c/target/photos/Thumbs.db"
+head -c 40 /dev/zero > "$c/tree/Thumbs.db"
+head -c 60 /dev/zero > "$c/tree/sub/THUMBS.DB"
+head -c 7 /dev/zero > "$c/tree/sub/Thumbs.db.txt"
+ln -s ../../target/keep.txt "$c/tree/Links/Thumbs.db"
+ln -s ../../target/photos "$c/tree/Contacts/photos"
