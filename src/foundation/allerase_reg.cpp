@@ -38,6 +38,7 @@ bool Refused(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 // acts on is opened as itself, and a link is refused, so neither its target
 // nor anything below the target can be reached through it.
 constexpr REGSAM kLook = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+constexpr REGSAM kTreeDelete = kLook | KEY_SET_VALUE | DELETE;
 
 LONG OpenNoFollow(HKEY parent, const std::wstring& sub, REGSAM access, ScopedKey& key) {
     return RegOpenKeyExW(parent, sub.c_str(), REG_OPTION_OPEN_LINK, access, key.put());
@@ -71,9 +72,23 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
     return names;
 }
 
+std::vector<std::wstring> ValueNames(HKEY key) {
+    std::vector<std::wstring> names;
+    std::vector<wchar_t> name(16384);
+    for (DWORD i = 0;; ++i) {
+        DWORD len = static_cast<DWORD>(name.size());
+        LONG rc = RegEnumValueW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_SUCCESS) names.emplace_back(name.data(), len);
+    }
+    return names;
+}
+
 // Deletes (in preview: records) every subkey below `key`, deepest first,
-// refusing link keys. True when nothing is left below it. `text` is the
-// key's listing text and grows while the walk descends.
+// refusing link keys. True when nothing is left below it; otherwise the
+// key stays and only its values go, as a folder holding a link keeps just
+// the link. `text` is the key's listing text and grows while the walk
+// descends.
 bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
     const bool preview = ctx.preview();
     bool whole = true;
@@ -85,7 +100,7 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         ScopedKey sub;
         if (preview && ctx.removed().KeyGone(text)) {
             // an earlier call of this preview removed it already
-        } else if (OpenNoFollow(key, name, preview ? kLook : kLook | DELETE, sub) != ERROR_SUCCESS) {
+        } else if (OpenNoFollow(key, name, preview ? kLook : kTreeDelete, sub) != ERROR_SUCCESS) {
             whole = false;
         } else if (IsLinkKey(sub.get())) {
             ctx.Report(RemovalKind::Refused, text);
@@ -97,9 +112,15 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         }
         text.resize(mark);
     }
-    if (preview && !whole)
-        for (const auto& g : gone) ctx.removed().RemoveKey(g);
-    return whole;
+    if (whole) return true;
+    for (const auto& g : gone) ctx.removed().RemoveKey(g);
+    for (const std::wstring& value : ValueNames(key)) {
+        if (preview)
+            ctx.removed().RemoveValue(text + L"\\" + value);
+        else
+            RegDeleteValueW(key, value.c_str());
+    }
+    return false;
 }
 
 bool SectionPresent(const std::wstring& file, const std::wstring& section) {
@@ -169,7 +190,7 @@ int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 5;
     std::wstring text = KeyText(root, subKey);
     ScopedKey k;
-    if (OpenNoFollow(root, subKey, ctx.preview() ? kLook : kLook | DELETE, k) != ERROR_SUCCESS) return 5;
+    if (OpenNoFollow(root, subKey, ctx.preview() ? kLook : kTreeDelete, k) != ERROR_SUCCESS) return 5;
     if (ctx.preview() && ctx.removed().KeyGone(text)) return 5;
     if (IsLinkKey(k.get())) {
         ctx.Report(RemovalKind::Refused, text);

@@ -6,10 +6,10 @@
 
 namespace nv::Inifun {
 
-void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+bool WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value) {
     std::wstring v = value.substr(0, 128);
-    WritePrivateProfileStringW(section.c_str(), key.c_str(), v.c_str(), file.c_str());
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), v.c_str(), file.c_str()) != FALSE;
 }
 
 std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {

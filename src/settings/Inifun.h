@@ -9,8 +9,9 @@
 namespace nv::Inifun {
 
 // Writes key = value (value cut to its first 128 characters), creating the
-// file, section or key as needed. Failures are silent.
-void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+// file, section or key as needed. False when the file could not be written;
+// most callers ignore that, as the profile's writers always have.
+bool WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value);
 
 // At most 127 characters of the value, blanks trimmed at both ends; "" for a

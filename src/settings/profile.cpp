@@ -170,8 +170,8 @@ std::wstring Read(const std::wstring& section, const std::wstring& key) {
     return Inifun::ReadIniValue(ProfilePath(), section, key);
 }
 
-void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-    Inifun::WriteIniValue(ProfilePath(), section, key, value);
+bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    return Inifun::WriteIniValue(ProfilePath(), section, key, value);
 }
 
 bool IsTextFlagOn(const std::wstring& value) { return value == L"1"; }

@@ -49,7 +49,7 @@ std::span<const wchar_t* const> OptionKeys();
 std::wstring ProfilePath();
 
 std::wstring Read(const std::wstring& section, const std::wstring& key);
-void Write(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value);  // false: not written
 
 // Text test: on exactly when the (trimmed) value is "1".
 bool IsTextFlagOn(const std::wstring& value);

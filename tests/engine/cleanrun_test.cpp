@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "engine/windows_items.h"
+#include "foundation/handles.h"
 #include "foundation/apppath.h"
 #include "foundation/text.h"
 #include "recorders.h"
@@ -309,6 +310,71 @@ TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
     EXPECT_TRUE(nvtest::Exists(root + L"\\target\\photos\\Thumbs.db"));
     ASSERT_EQ(view_.rows.size(), 2u);
     EXPECT_EQ(view_.rows[0].status, L"Done");
+}
+
+// Link keys where the Windows items delete (OpenSaveMRU, RunMRU) and inside
+// a tree they delete: the run removes nothing through them.
+TEST_F(CleanRun, RegistryLinkKeysUnderItemsLeaveTheirTargetsAlone) {
+    const std::wstring comdlg = kExplorer + L"\\ComDlg32";
+    nvtest::TestKey precious(L"precious");
+    nvtest::SetString(HKEY_CURRENT_USER, precious.sub() + L"\\Sub", L"doc", L"keep");
+    nvtest::SetString(HKEY_CURRENT_USER, precious.sub() + L"\\Leaf", L"v", L"keep");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, comdlg + L"\\OpenSaveMRU");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, kExplorer + L"\\RunMRU");
+    nvtest::SetString(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU", L"a", L"trace");
+    nvtest::RegLink open(HKEY_CURRENT_USER, comdlg + L"\\OpenSaveMRU", precious.sub());
+    nvtest::RegLink run(HKEY_CURRENT_USER, kExplorer + L"\\RunMRU", precious.sub() + L"\\Leaf");
+    nvtest::RegLink inner(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU\\Inner", precious.sub());
+    ASSERT_TRUE(open.ok() && run.ok() && inner.ok());
+    Select(L"WINDOWS", {L"run", L"open", L"recentlyused"});
+    nvtest::RecordingSink heard, done;
+    Run(true, &heard);
+    Run(false, &done);
+    EXPECT_EQ(counters_.regCount, 3 + 5 + 25);
+    EXPECT_EQ(heard.lines, done.lines);
+    EXPECT_EQ(done.Count(RemovalKind::Refused), 4u);  // RunMRU, OpenSaveMRU twice, LastVisitedMRU\Inner
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, precious.sub() + L"\\Sub", L"doc"));
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, precious.sub() + L"\\Leaf", L"v"));
+    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU", L"a"));
+}
+
+// A profile that cannot be written (held open without write sharing, as
+// another program might): the end says so, shows the run's own counters,
+// and the strip shows what the profile still holds.
+TEST_F(CleanRun, TotalsThatCannotBeSavedAreNeverClaimed) {
+    nvtest::WriteText(profile::ProfilePath(),
+                      "[WINDOWS]\r\nrun=1\r\nsearch=1\r\n[Options]\r\nlastclean=old\r\nregnum=999\r\nfilesize=5242880\r\n");
+    ScopedFile held(CreateFileW(profile::ProfilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held);
+    const std::wstring own = L" Cleaned Registry Keys: 33 Released HD Space:0.00MB";
+    for (int watched : {1, 0}) {
+        unattended_ = watched ? 0 : 1;
+        view_ = RecordingView();
+        EXPECT_EQ(Run(), RunEnd::TotalsNotSaved);
+        EXPECT_EQ(counters_.regCount, 33);
+        if (watched) {
+            ASSERT_EQ(view_.announced.size(), 1u);
+            EXPECT_EQ(view_.announced[0].text, L"Task complete Successfully!" + own + L"\n\n" + kTotalsNotSaved);
+        } else {
+            ASSERT_EQ(view_.notified.size(), 1u);
+            EXPECT_EQ(view_.notified[0].description,
+                      L"Norvale System Cleaner Clean is done!" + own + L" " + kTotalsNotSaved);
+        }
+        ASSERT_EQ(view_.totals.size(), 1u);
+        EXPECT_EQ(view_.totals[0].lastClean, L"old");
+        EXPECT_EQ(view_.totals[0].reg, 999);
+        EXPECT_EQ(view_.totals[0].bytes, 5242880);
+    }
+}
+
+TEST(CleanRunTexts, StoredTotalsThatAreNoFiniteNonNegativeNumberAreZero) {
+    const struct {
+        const wchar_t* text;
+        double value;
+    } cases[] = {{L"12", 12},   {L"3145728", 3145728}, {L"1.5", 1.5}, {L"", 0},     {L"lots", 0}, {L"-1", 0},
+                 {L"-1e308", 0}, {L"1e400", 0},        {L"nan", 0},   {L"inf", 0}, {L"-0", 0}};
+    for (const auto& c : cases) EXPECT_EQ(StoredTotal(c.text), c.value) << nvtest::Narrow(c.text);
 }
 
 TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {

@@ -212,9 +212,11 @@ TEST(RegistryLinks, NoPrimitiveActsThroughALinkKey) {
     EXPECT_EQ(runAll(preview), 5 + 3 + 3 + 1 + 1 + 5);
     expectTargetsIntact();
     EXPECT_TRUE(KeyExists(HKCU, s + L"\\Tree\\Other\\Deep"));
+    EXPECT_TRUE(ValueExists(HKCU, s + L"\\Tree", L"v"));
     EXPECT_EQ(runAll(clean), 18);
     expectTargetsIntact();
     EXPECT_FALSE(KeyExists(HKCU, s + L"\\Tree\\Other"));
+    EXPECT_FALSE(ValueExists(HKCU, s + L"\\Tree", L"v"));  // the key stays for the link, its content goes
     EXPECT_EQ(heard.lines, done.lines);
     const std::wstring t = k.path();
     EXPECT_EQ(done.lines, (std::vector<std::wstring>{
