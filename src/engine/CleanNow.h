@@ -36,13 +36,13 @@ std::wstring PopupDescription(double regCount, double bytes);   // "Norvale Syst
 std::wstring CancelMessage(double regCount, double bytes);      // "Task cancelled! ..."
 
 inline constexpr wchar_t kTaskComplete[] = L"Task complete Successfully!";
+inline constexpr wchar_t kTaskCancelled[] = L"Task cancelled!";
 // Added to the end message when the totals could not be written.
 inline constexpr wchar_t kTotalsNotSaved[] = L"The totals could not be saved: prisd.dat cannot be written.";
 
 // A total as the profile stores it (regnum, filesize) read back as a
 // number: 0 for anything that is not a finite, non-negative number.
 double StoredTotal(const std::wstring& text);
-inline constexpr wchar_t kTaskCancelled[] = L"Task cancelled!";
 
 // The current date and time as the platform's default text ("3/5/2024 2:07:09 PM").
 std::wstring NowText();

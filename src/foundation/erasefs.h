@@ -138,17 +138,15 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         }
         counted(path, SizeOf(fd));
         result = readOnly && !resetAttrs ? FileResult::Failed : FileResult::Removed;
-    } else if (!CheckFileLinks()) {
-        if (resetAttrs) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        counted(path, SizeOf(fd));
-        result = DeleteFileW(path.c_str()) ? FileResult::Removed : FileResult::Failed;
     } else {
-        // One handle for the check, the unhide and the delete: a path-based
-        // call would act on a link's target.
+        // The one place a file is deleted: one handle for the link check, the
+        // unhide and the delete, so no path-based call can act on a link's
+        // target (and whatever else is done to a file before it goes belongs
+        // here, on this handle).
         DWORD access = DELETE | FILE_READ_ATTRIBUTES | (resetAttrs ? FILE_WRITE_ATTRIBUTES : 0);
         ScopedFile h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen()) {
+        if (CheckFileLinks() && (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen())) {
             path.Pop(mark);
             return FileResult::Refused;
         }

@@ -312,6 +312,29 @@ TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
     EXPECT_EQ(view_.rows[0].status, L"Done");
 }
 
+// Thumbs.db in a folder with a non-ANSI name goes; one in use and one
+// read-only stay, counted all the same (errors are ignored, as for every
+// file walk that is not told to stop).
+TEST_F(CleanRun, ThumbnailCachesInUseReadOnlyOrUnderOddNames) {
+    nvtest::ScratchDir profileDir(L"profile");
+    const std::wstring odd = profileDir / L"\u7167\u7247 \U0001F4F7\\Thumbs.db";
+    const std::wstring inUse = profileDir / L"busy\\thumbs.db", readOnly = profileDir / L"ro\\THUMBS.DB";
+    nvtest::WriteFile(odd, 10);
+    nvtest::WriteFile(inUse, 20);
+    nvtest::WriteFile(readOnly, 40);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    ScopedFile held(CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    nvtest::EnvVar profileVar(L"USERPROFILE", profileDir.path());
+    Select(L"WINDOWS", {L"thumbs"});
+    Run();
+    EXPECT_EQ(counters_.bytes, 70);
+    EXPECT_FALSE(nvtest::Exists(odd));
+    EXPECT_TRUE(nvtest::Exists(inUse));
+    EXPECT_TRUE(nvtest::Exists(readOnly));
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // Link keys where the Windows items delete (OpenSaveMRU, RunMRU) and inside
 // a tree they delete: the run removes nothing through them.
 TEST_F(CleanRun, RegistryLinkKeysUnderItemsLeaveTheirTargetsAlone) {
