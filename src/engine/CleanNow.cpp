@@ -83,11 +83,7 @@ std::wstring NowText() {
     GetLocalTime(&st);
     double date = 0;
     SystemTimeToVariantTime(&st, &date);
-    BSTR text = nullptr;
-    std::wstring out;
-    if (SUCCEEDED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) && text) out = text;
-    SysFreeString(text);
-    return out;
+    return DateTimeText(date);
 }
 
 bool RunInProgressAnywhere() {

@@ -1,10 +1,131 @@
 #include "engine/customitems.h"
 
-namespace nv::engine {
+#include <cmath>
 
-// Custom items and plug-ins arrive with their own files and dialog; until
-// then these groups hold nothing to clean.
-void RunCustomItems(RunContext&) {}
-void RunPlugins(RunContext&) {}
+#include "engine/runview.h"
+#include "foundation/allerase.h"
+#include "foundation/text.h"
+#include "settings/cusd.h"
+#include "settings/profile.h"
+
+namespace nv::engine {
+namespace {
+
+using plugins::Section;
+
+// A root field: the number rounded to a signed 32-bit value (halves to
+// even); nothing when it lies outside that range.
+std::optional<LONG> RootNumber(const std::wstring& field) {
+    double n = std::nearbyint(LeadingNumber(field));
+    if (!(n >= -2147483648.0 && n <= 2147483647.0)) return std::nullopt;
+    return static_cast<LONG>(n);
+}
+
+// Only the standard root handles name a root; any other number (0, a text
+// that is no number, or the value of some open handle of this process)
+// names none, and its line does nothing.
+HKEY RootKey(LONG n) {
+    for (HKEY k : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG})
+        if (static_cast<LONG>(reinterpret_cast<LONG_PTR>(k)) == n) return k;
+    return nullptr;
+}
+
+// A path component of dots only, such as "..", climbs out of the folder
+// the plug-in names.
+bool ClimbsUp(const std::wstring& path) {
+    for (const auto& part : Split(path, L'\\'))
+        for (const auto& piece : Split(part, L'/')) {
+            std::wstring p = TrimBlanks(piece);
+            if (p.size() >= 2 && p.find_first_not_of(L'.') == std::wstring::npos) return true;
+        }
+    return false;
+}
+
+size_t FieldsNeeded(Section s) { return s == Section::regtree || s == Section::folder ? 2 : 3; }
+
+void RunRegistryLine(RunContext& ctx, const plugins::Command& c) {
+    auto number = RootNumber(c.fields[0]);
+    if (!number) return;
+    HKEY root = RootKey(*number);
+    const std::wstring& sub = c.fields[1];
+    const bool tree = c.section == Section::regtree;
+    if (!root) {
+        ctx.AddKeys(tree ? 5 : 1);  // names no key: nothing to do, the count still applies
+        return;
+    }
+    if (allerase::IsProtectedKey(root, sub)) {
+        std::wstring target = allerase::KeyText(root, sub);
+        ctx.erase.Report(RemovalKind::Refused, tree ? target : target + L"\\" + c.fields[2]);
+        return;
+    }
+    ctx.AddKeys(tree ? allerase::DeleteRegTree(ctx.erase, root, sub)
+                     : allerase::DeleteRegValue(ctx.erase, root, sub, c.fields[2]));
+}
+
+void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
+    const std::wstring& base = c.fields[0];
+    std::wstring folder = (base == L"appdata"        ? ctx.env.appData
+                           : base == L"localappdata" ? ctx.env.localAppData
+                                                     : base) +
+                          c.fields[1];
+    if (ClimbsUp(folder)) {
+        ctx.erase.Report(RemovalKind::Refused, folder);
+        return;
+    }
+    auto add = [&](std::optional<double> bytes) {
+        if (bytes) ctx.AddBytes(*bytes);
+    };
+    switch (c.section) {
+    case Section::file: add(allerase::DeleteFileInFolder(ctx.erase, folder, c.fields[2])); break;
+    case Section::fileext: add(allerase::DeleteExtInFolder(ctx.erase, folder, c.fields[2])); break;
+    case Section::folder: ctx.AddBytes(allerase::EmptyFolder(ctx.erase, folder)); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void RunCustomItems(RunContext& ctx) {
+    if (!profile::TextFlag(L"Custom", L"Custom")) return;
+    ctx.view.showstatus(L"Custom Item");
+    // A file that is there but cannot be read fails too: "Done" would claim
+    // a clean that did not happen.
+    auto entries = cusd::Read();
+    if (!entries) {
+        ctx.view.SetRowStatus(L"Fail, Can't find file!");
+        return;
+    }
+    for (const cusd::Entry& e : *entries) {
+        if (ctx.erase.cancelled()) break;
+        if (!cusd::FoundByLookup(e.path)) continue;
+        if (e.kind == cusd::kFile) ctx.AddBytes(allerase::DeleteOneFile(ctx.erase, e.path));
+        else if (e.kind == cusd::kFolder) ctx.AddBytes(allerase::DeleteWholeFolder(ctx.erase, e.path));
+    }
+    ctx.view.SetRowStatus(L"Done");
+}
+
+void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
+    for (const plugins::Command& c : plugin.Commands()) {
+        if (ctx.erase.cancelled()) return;
+        if (c.fields.size() < FieldsNeeded(c.section)) continue;
+        if (c.section == Section::regtree || c.section == Section::reg) RunRegistryLine(ctx, c);
+        else RunFolderLine(ctx, c);
+    }
+}
+
+void RunPlugins(RunContext& ctx) {
+    for (const plugins::Plugin& p : plugins::Installed()) {
+        if (!p.enabled) continue;
+        if (ctx.erase.cancelled()) return;
+        ctx.view.AppendRow(p.name);
+        ctx.view.SetRowStatus(L"Cleaning " + p.name);
+        ctx.view.Pump();
+        processshell(ctx, p);
+        ctx.view.Pump();
+        ctx.view.SetRowStatus(L"Done");
+        ctx.AddKeys(1);
+        ctx.AddBytes(50000);
+    }
+}
 
 }  // namespace nv::engine

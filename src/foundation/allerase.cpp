@@ -359,6 +359,47 @@ double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
     return run.bytes;
 }
 
+double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return 0;
+    const std::wstring name = path.substr(cut + 1);
+    if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) return 0;
+    std::wstring canon = NormalizePath(path.substr(0, cut + 1));
+    if (canon.empty()) return 0;
+    Run run{ctx};
+    PathBuf dir(canon);
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+        run.RefuseEntry(dir, name.c_str());
+        return 0;
+    }
+    WIN32_FIND_DATAW fd;
+    size_t mark = dir.Push(name.c_str());
+    ScopedFind find(FindFirstFileExW(dir.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+    dir.Pop(mark);
+    if (!find || erasefs::IsDir(fd)) return 0;
+    if (run.preview() && GoneInPreview(ctx, dir, fd)) return 0;
+    erasefs::Folder folder(dir);
+    FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Plain, run.preview(),
+                                      [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
+    if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
+    if (run.preview() && r == FileResult::Removed) RecordRemovedFiles(ctx, dir, {fd.cFileName}, false);
+    return run.bytes;
+}
+
+double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder) {
+    auto canon = Admit(ctx, folder);
+    if (!canon || MissingInPreview(ctx, *canon)) return 0;
+    PathBuf dir(*canon);
+    DWORD attr = GetFileAttributesW(dir.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    Run run{ctx};
+    if (DeleteTree(run, dir, attr, false) && run.preview()) ctx.removed().RemoveFolder(dir.Shown());
+    if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
+    return run.bytes;
+}
+
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder) {
     return FilesUntilFailure(ctx, folder, false, false, [](const WIN32_FIND_DATAW&) { return true; });
 }

@@ -68,6 +68,17 @@ std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& fold
 std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
 std::optional<double> DeleteExtInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext);
 
+// One file the user named: its size is counted, then it is deleted without
+// force (a read-only file stays, still counted). A file whose own folder is
+// a link, a file that is a link (refused), a folder or a missing path give 0.
+double DeleteOneFile(EraseContext& ctx, const std::wstring& path);
+
+// One folder the user named: its whole size is counted, then it is deleted
+// with its content without force (read-only files and the folders holding
+// them stay). Links inside are left; a folder that is itself a link or a
+// protected folder is refused. A missing folder gives 0.
+double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder);
+
 // Creates or opens the key, then deletes it with the plain delete, which
 // refuses a key that has subkeys. Always 3.
 int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey);

@@ -1,6 +1,7 @@
 #include "foundation/prompts.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "foundation/text.h"
 
@@ -33,7 +34,7 @@ int DefaultAnswer(UINT flags) {
 
 Prompter& Current() { return *g_current; }
 void Install(Prompter* p) { g_current = p ? p : &g_default; }
-void SetOwner(HWND owner) { g_owner = owner; }
+HWND SetOwner(HWND owner) { return std::exchange(g_owner, owner); }
 
 int ConsolePrompter::Show(const std::wstring& text, const std::wstring& title, UINT flags) {
     std::string line = ToUtf8(title + L": " + text);

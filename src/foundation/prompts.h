@@ -21,7 +21,8 @@ public:
 Prompter& Current();
 // Installs p (not owned); nullptr restores the default.
 void Install(Prompter* p);
-void SetOwner(HWND owner);
+// Returns the owner it replaces, so a dialog can own its own questions.
+HWND SetOwner(HWND owner);
 
 inline int Show(const std::wstring& text, const std::wstring& title, UINT flags) {
     return Current().Show(text, title, flags);

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cwctype>
 
 namespace nv {
 
@@ -51,6 +53,78 @@ std::optional<double> ParseNumber(std::wstring_view s) {
     HRESULT hr = VarR8FromStr(t.data(), LOCALE_INVARIANT, 0, &d);
     if (FAILED(hr)) return std::nullopt;
     return d;
+}
+
+namespace {
+
+int DigitValue(wchar_t c, int radix) {
+    int v = (c >= L'0' && c <= L'9') ? c - L'0'
+            : (c >= L'a' && c <= L'f') ? c - L'a' + 10
+            : (c >= L'A' && c <= L'F') ? c - L'A' + 10
+                                       : 99;
+    return v < radix ? v : -1;
+}
+
+// "&H..." and "&O...": a 32-bit pattern read as signed; wider gives its
+// unsigned value, which no 32-bit reader accepts.
+double RadixNumber(std::wstring_view digits, int radix) {
+    double value = 0;
+    for (wchar_t c : digits) {
+        int d = DigitValue(c, radix);
+        if (d < 0) break;
+        value = value * radix + d;
+    }
+    if (value > 4294967295.0) return value;
+    return value >= 2147483648.0 ? value - 4294967296.0 : value;
+}
+
+}  // namespace
+
+double LeadingNumber(std::wstring_view s) {
+    std::wstring t;
+    for (wchar_t c : s)
+        if (c != L' ' && c != L'\t' && c != L'\n') t += c;
+    if (t.size() >= 2 && t[0] == L'&') {
+        wchar_t r = static_cast<wchar_t>(towupper(t[1]));
+        if (r == L'H') return RadixNumber(std::wstring_view(t).substr(2), 16);
+        if (r == L'O') return RadixNumber(std::wstring_view(t).substr(2), 8);
+        return 0;
+    }
+    // The longest prefix of the form [sign] digits [. digits] [E|D [sign] digits].
+    std::string num;
+    size_t i = 0;
+    auto digits = [&] {
+        size_t n = 0;
+        for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i, ++n) num += static_cast<char>(t[i]);
+        return n;
+    };
+    if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) num += static_cast<char>(t[i++]);
+    size_t mantissa = digits();
+    if (i < t.size() && t[i] == L'.') {
+        num += '.';
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return 0;
+    if (i < t.size() && (t[i] == L'E' || t[i] == L'e' || t[i] == L'D' || t[i] == L'd')) {
+        size_t j = i + 1;
+        if (j < t.size() && (t[j] == L'+' || t[j] == L'-')) ++j;
+        if (j < t.size() && t[j] >= L'0' && t[j] <= L'9') {
+            num += 'e';
+            if (t[i + 1] == L'-') num += '-';
+            i = j;
+            digits();
+        }
+    }
+    return std::strtod(num.c_str(), nullptr);
+}
+
+std::wstring DateTimeText(double oleDate) {
+    BSTR text = nullptr;
+    std::wstring out;
+    if (SUCCEEDED(VarBstrFromDate(oleDate, LOCALE_USER_DEFAULT, 0, &text)) && text) out = text;
+    SysFreeString(text);
+    return out;
 }
 
 std::string ToUtf8(std::wstring_view s) {

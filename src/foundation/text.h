@@ -29,6 +29,19 @@ std::wstring MegabytesText(double bytes);
 // decimal point accepted); nothing for empty text or text that is no number.
 std::optional<double> ParseNumber(std::wstring_view s);
 
+// The number at the start of a text, as plug-in files write numbers: blanks,
+// tabs and line feeds anywhere are ignored; a decimal number (sign, digits,
+// decimal part, exponent with E or D), "&H" + hexadecimal or "&O" + octal
+// digits (up to 32 bits, read as a signed 32-bit value, so &H80000001 is
+// -2147483647). Reading stops at the first character that does not fit; no
+// number gives 0. More than 32 bits of hexadecimal or octal give a value
+// outside the 32-bit range.
+double LeadingNumber(std::wstring_view s);
+
+// A date and time (days since 30 Dec 1899, local time) in the platform's
+// general form, "3/5/2024 2:07:09 PM"; "" when it cannot be converted.
+std::wstring DateTimeText(double oleDate);
+
 std::string ToUtf8(std::wstring_view s);
 std::wstring FromUtf8(std::string_view s);
 std::string ToAnsi(std::wstring_view s, bool* lossless = nullptr);

@@ -10,7 +10,7 @@ namespace nv::Inifun {
 
 // Writes key = value (value cut to its first 128 characters), creating the
 // file, section or key as needed. False when the file could not be written;
-// most callers ignore that, as the profile's writers always have.
+// callers that follow the "writers fail silently" rule ignore it.
 bool WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value);
 

@@ -49,7 +49,8 @@ std::span<const wchar_t* const> OptionKeys();
 std::wstring ProfilePath();
 
 std::wstring Read(const std::wstring& section, const std::wstring& key);
-bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value);  // false: not written
+// False when the profile could not be written.
+bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
 // Text test: on exactly when the (trimmed) value is "1".
 bool IsTextFlagOn(const std::wstring& value);

@@ -3,10 +3,15 @@
 
 #include <windows.h>
 
+#include "settings/Frmoption.h"
+
 namespace nv::dialogs {
 
 void OpenCleaningSettings(HWND owner);  // frmsettings
 void OpenOptions(HWND owner);           // Frmoption
 void OpenSearchAndErase(HWND owner);    // frmLocate
+
+// What the Options dialog's OK applies to the main window.
+Frmoption::Host OptionsHost();
 
 }  // namespace nv::dialogs

@@ -18,6 +18,7 @@
 #include "shell/menus.h"
 #include "shell/resource.h"
 #include "shell/routines.h"
+#include "shell/schedule.h"
 #include "shell/tray.h"
 #include "shell/ui.h"
 
@@ -33,6 +34,7 @@ constexpr int kClientWidth = 752;
 constexpr int kClientHeight = 526;
 constexpr int kToolbarHeight = 96;
 constexpr COLORREF kToolbarBack = RGB(0x1e, 0x3a, 0x5f);
+constexpr wchar_t kSessionEndReason[] = L"Cleaning your traces before the session ends";
 
 frmMainCode* g_instance = nullptr;
 std::function<void()> g_exitHook;
@@ -168,6 +170,7 @@ void frmMainCode::Unload() {
     if (!g_instance) return;
     HWND h = g_instance->hwnd_;
     tray::RemoveTrayIcon();
+    IEWindows::DisableBossKey(h);
     prompts::SetOwner(nullptr);
     ui::SetAccelerators(nullptr, nullptr);
     if (IsWindow(h)) DestroyWindow(h);
@@ -207,8 +210,9 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case ImageButton::kHoverMessage:
         OnImageHover(static_cast<int>(wp));
         return 0;
-    case WM_MOUSEMOVE:
-        ClearSelections();
+    case tray::kCallbackMessage:
+        if (UINT event = tray::TrayEvent(hwnd_, lp)) OnTrayEvent(event);
+        else ClearSelections();
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) Form_Activate();
@@ -248,6 +252,14 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         break;
+    case WM_QUERYENDSESSION:
+        // An application asked to close for an update is not a session end.
+        if (!(lp & ENDSESSION_CLOSEAPP)) CleanAtSessionEnd();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (!wp) sessionEndCleaned_ = false;  // the session goes on
+        else if (!(lp & ENDSESSION_CLOSEAPP)) CleanAtSessionEnd();
+        return 0;
     case WM_CLOSE:
         // Closing only hides the window: the program lives on in the tray.
         ShowWindow(hwnd_, SW_MINIMIZE);
@@ -322,10 +334,8 @@ void frmMainCode::Form_Load() {
     ShowHomePanel();
     // 4.
     state_.unattended = 0;
-    // 5.
-    state_.dayFlags = profile::ReadDayMask(profile::Read(profile::kOptions, profile::opt::CleanDays));
-    // 6.
-    state_.scheduledTime = profile::Read(profile::kOptions, profile::opt::CleanTime);
+    // 5. and 6.
+    RefreshSchedule();
     // 7.
     SetLastCleanText(profile::Read(profile::kOptions, profile::opt::lastclean));
     // 8.
@@ -356,8 +366,56 @@ void frmMainCode::Form_Activate() {
         PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
 }
 
+void frmMainCode::RefreshSchedule() {
+    state_.dayFlags = profile::ReadDayMask(profile::Read(profile::kOptions, profile::opt::CleanDays));
+    state_.scheduledTime = profile::Read(profile::kOptions, profile::opt::CleanTime);
+}
+
 void frmMainCode::Timer1_Timer() {
-    // The weekly schedule arrives with the tray and scheduler.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    ScheduleTick(now);
+}
+
+bool frmMainCode::ScheduleTick(const SYSTEMTIME& now) {
+    if (!schedule::IsDue(state_.dayFlags, state_.scheduledTime, now)) return false;
+    // Ticks are 30 s apart, so two can fall into the scheduled minute.
+    long long minute = schedule::MinuteOf(now);
+    if (minute == lastScheduledMinute_ || !RunUnattendedThenHide()) return false;
+    lastScheduledMinute_ = minute;
+    return true;
+}
+
+bool frmMainCode::RunUnattendedThenHide() {
+    if (running_ || engine::RunInProgressAnywhere()) return false;
+    StartUnattendedRun();
+    ShowWindow(hwnd_, SW_HIDE);
+    return true;
+}
+
+void frmMainCode::OnTrayEvent(UINT event) {
+    if (event == WM_LBUTTONUP) {
+        Restore();
+    } else if (event == WM_RBUTTONUP) {
+        tray::ShowTrayMenu(hwnd_);
+    }
+}
+
+void frmMainCode::Restore() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+}
+
+void frmMainCode::CleanAtSessionEnd() {
+    // One clean per session end (the query and the end both ask), none
+    // inside a run; the system is told why it waits, for as long as the run
+    // takes and no longer.
+    if (sessionEndCleaned_ || !profile::NumericFlag(profile::kOptions, profile::opt::WindowsShutdown)) return;
+    if (running_ || engine::RunInProgressAnywhere()) return;
+    sessionEndCleaned_ = true;
+    ShutdownBlockReasonCreate(hwnd_, kSessionEndReason);
+    RunUnattendedThenHide();
+    ShutdownBlockReasonDestroy(hwnd_);
 }
 
 void frmMainCode::Show() {
@@ -441,10 +499,12 @@ void frmMainCode::OnCommand(int id) {
         ShowHomePanel();
         break;
     case ids::CleanSettings:
+    case ids::settings1:
     case ids::Image2:
         dialogs::OpenCleaningSettings(hwnd_);
         break;
     case ids::CleanOptions:
+    case ids::options1:
     case ids::Image5:
         dialogs::OpenOptions(hwnd_);
         break;
@@ -461,14 +521,17 @@ void frmMainCode::OnCommand(int id) {
         StartCompanion(kShredderExe);
         break;
     case ids::exit:
+    case ids::exit1:
     case ids::Image10:
         ExitProgram();
         break;
     case ids::help1:
+    case ids::help2:
     case ids::Picture2:
         ShowHelp();
         break;
     case ids::OurWebsite:
+    case ids::web:
     case ids::Label51:
         ShellOpen(kWebsite);
         break;
@@ -480,6 +543,12 @@ void frmMainCode::OnCommand(int id) {
         break;
     case ids::Command1:
         CleanNow();
+        break;
+    case ids::restore1:
+        Restore();
+        break;
+    case ids::cleannow2:
+        RunUnattendedThenHide();
         break;
     case ids::Command2:
         if (running_) RequestCancel();

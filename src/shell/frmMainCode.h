@@ -50,6 +50,15 @@ public:
     void ExitProgram();
     void OnCommand(int id);
 
+    // The schedule tick at a local time (Timer1 passes the clock's): starts
+    // an unattended run when the schedule is due, at most once per minute
+    // and never inside a run; true when it started one.
+    bool ScheduleTick(const SYSTEMTIME& now);
+    // Day flags and scheduled time from the profile (load, Options OK).
+    void RefreshSchedule();
+    // Shown in normal state, in front (tray left click, tray Restore).
+    void Restore();
+
     // Tests replace the end of the process and see it instead.
     static void SetExitHook(std::function<void()> hook);
 
@@ -69,6 +78,11 @@ private:
     void Form_Activate();
     void Timer1_Timer();
     void OnImageHover(int id);
+    void OnTrayEvent(UINT event);
+    // Tray "Clean Now" and the schedule: a run nobody watches, then back to
+    // the tray. False when a run was already in progress.
+    bool RunUnattendedThenHide();
+    void CleanAtSessionEnd();
 
     HWND hwnd_ = nullptr;
     HWND frame2_ = nullptr;  // home panel
@@ -79,6 +93,8 @@ private:
     int currentRow_ = -1;
     bool running_ = false;
     bool cancelRequested_ = false;
+    long long lastScheduledMinute_ = -1;
+    bool sessionEndCleaned_ = false;
 
     friend class MainRunView;
 };

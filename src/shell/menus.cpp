@@ -35,11 +35,40 @@ constexpr MenuItem kHelp[] = {
     {L"f2", L"-", 0, nullptr, 0, 0},
     {L"about", L"About", about, L"Ctrl+A", FCONTROL, 'A'},
 };
+// mPopupSys "Systray": the tray icon's menu, never in the menu bar.
+constexpr MenuItem kSystray[] = {
+    {L"web", L"Norvale System Cleaner On the Web", web, nullptr, 0, 0},
+    {L"help2", L"Help", help2, nullptr, 0, 0},
+    {L"fg0", L"-", 0, nullptr, 0, 0},
+    {L"options1", L"Options", options1, nullptr, 0, 0},
+    {L"fg91", L"-", 0, nullptr, 0, 0},
+    {L"settings1", L"Settings", settings1, nullptr, 0, 0},
+    {L"fg8", L"-", 0, nullptr, 0, 0},
+    {L"restore1", L"Restore", restore1, nullptr, 0, 0},
+    {L"fg71", L"-", 0, nullptr, 0, 0},
+    {L"cleannow2", L"Clean Now", cleannow2, nullptr, 0, 0},
+    {L"fg6", L"-", 0, nullptr, 0, 0},
+    {L"exit1", L"Exit", exit1, nullptr, 0, 0},
+};
 const Menu kMenus[] = {
     {L"file", L"File(&F)", kFile},
     {L"Tool", L"Tool(&T)", kTool},
     {L"help", L"Help(&H)", kHelp},
 };
+
+HMENU BuildPopup(std::span<const MenuItem> items) {
+    HMENU popup = CreatePopupMenu();
+    for (const MenuItem& it : items) {
+        if (std::wstring(it.caption) == L"-") {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        std::wstring text = it.caption;
+        if (it.shortcut) text += std::wstring(L"\t") + it.shortcut;
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(it.command), text.c_str());
+    }
+    return popup;
+}
 
 }  // namespace
 
@@ -47,21 +76,12 @@ std::span<const Menu> MainMenu() { return kMenus; }
 
 HMENU BuildMenuBar() {
     HMENU bar = CreateMenu();
-    for (const Menu& m : kMenus) {
-        HMENU popup = CreatePopupMenu();
-        for (const MenuItem& it : m.items) {
-            if (std::wstring(it.caption) == L"-") {
-                AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-                continue;
-            }
-            std::wstring text = it.caption;
-            if (it.shortcut) text += std::wstring(L"\t") + it.shortcut;
-            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(it.command), text.c_str());
-        }
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), m.caption);
-    }
+    for (const Menu& m : kMenus)
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(BuildPopup(m.items)), m.caption);
     return bar;
 }
+
+HMENU BuildTrayMenu() { return BuildPopup(kSystray); }
 
 HACCEL BuildAccelerators() {
     std::vector<ACCEL> table;

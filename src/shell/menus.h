@@ -1,4 +1,5 @@
-// The main window's menu bar and accelerators, declared once as data.
+// The main window's menu bar, tray menu and accelerators, declared once as
+// data.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,7 @@ struct Menu {
 std::span<const Menu> MainMenu();
 
 HMENU BuildMenuBar();
+HMENU BuildTrayMenu();  // mPopupSys
 HACCEL BuildAccelerators();
 
 }  // namespace nv::menus

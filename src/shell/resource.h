@@ -62,5 +62,86 @@ enum Command : int {
     about = 2024,
 };
 
+// Tray menu mPopupSys and the Options dialog (4000-4999).
+enum TrayCommand : int {
+    web = 4001,
+    help2 = 4002,
+    options1 = 4003,
+    settings1 = 4004,
+    restore1 = 4005,
+    cleannow2 = 4006,
+    exit1 = 4007,
+};
+// Search and Erase (5000-5999): frmLocate and the extension list frmExtentions.
+namespace locate {
+enum Control : int {
+    Drive1 = 5001,
+    Dir1 = 5002,
+    Label1 = 5003,
+    Text1 = 5004,
+    cmdAction0 = 5005,  // "&Find Files"
+    cmdAction1 = 5006,  // "E&xit", "&Stop" while a search runs
+    List1 = 5007,
+    Status = 5008,
+    Frame1 = 5009,
+    Options = 5010,
+    chkDelType = 5011,
+    Check1 = 5012,
+    cmdDelete = 5013,
+    cmdSelectAll = 5014,
+    cmdUnSelectAll = 5015,
+    cmdOption = 5016,
+    menuExit = 5101,
+    menuOptions = 5102,
+    menuResetAll = 5103,
+    menuAbout = 5104,
+};
+}  // namespace locate
+namespace extentions {
+enum Control : int {
+    Frame1 = 5201,
+    lstFileTypes = 5202,
+    Frame2 = 5203,
+    Label2 = 5204,
+    txtAdd = 5205,
+    cmdAdd = 5206,
+    cmdRemove = 5207,
+    cmdDefault = 5208,
+    cmdDone = 5209,
+};
+}  // namespace extentions
+// Cleaning Settings (frmsettings) and the keep-list dialogs: 3000-3999.
+// Check box n of the settings dialog is kCheckBase + n (Check1 = 3001 ...
+// Check152 = 3152).
+namespace frmsettings {
+enum : int {
+    kCheckBase = 3000,
+    Command1 = 3201,  // OK
+    Command2 = 3202,  // Clear
+    Command3 = 3203,  // Cancel
+    Command7 = 3207,  // Options: URL keep list
+    Command8 = 3208,  // Options: cookie keep list
+    Command101 = 3301,  // Add
+    Command102 = 3302,  // Remove
+    SSTab1 = 3400,
+    SSTab2 = 3401,
+    ListView1 = 3410,  // plug-ins
+    ListView2 = 3411,  // custom items
+    addfiles = 3420,
+    addfolders = 3421,
+    kPageBase = 3430,         // SSTab1's pages, in tab order
+    kBrowserPageBase = 3440,  // SSTab2's pages
+};
+inline constexpr int Check(int n) { return kCheckBase + n; }
+}  // namespace frmsettings
+
+namespace frmurl {
+enum : int { Frame1 = 3601, Label1, List2, Label2, List1, cmdAdd, cmdRemove };
+}  // namespace frmurl
+
+namespace frmcookie {
+enum : int { Frame1 = 3701, Frame3, lstCookieList, Frame2, List1, Frame4, Text1, cmdAdd, cmdRemove };
+}  // namespace frmcookie
+
 }  // namespace nv::ids
 #endif

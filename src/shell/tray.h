@@ -1,4 +1,4 @@
-// The notification-area icon of the main window.
+// The notification-area icon of the main window and its menu.
 #pragma once
 
 #include <windows.h>
@@ -6,10 +6,18 @@
 namespace nv::tray {
 
 // The icon's callback message: the mouse-move message, as the notification
-// area has always sent it to this window.
+// area has always sent it to this window. The mouse event arrives in the
+// low word of the message parameter.
 constexpr UINT kCallbackMessage = WM_MOUSEMOVE;
 
 void AddTrayIcon(HWND mainWindow, HICON icon);
 void RemoveTrayIcon();
+
+// The tray event a callback carries (WM_LBUTTONUP, WM_RBUTTONUP, ...), or 0
+// when the message is a real mouse move over the window.
+UINT TrayEvent(HWND mainWindow, LPARAM lp);
+
+// Opens mPopupSys at the mouse position; its commands go to the window.
+void ShowTrayMenu(HWND mainWindow);
 
 }  // namespace nv::tray

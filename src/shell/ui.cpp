@@ -1,5 +1,7 @@
 #include "shell/ui.h"
 
+#include <vector>
+
 #include "foundation/handles.h"
 
 namespace nv::ui {
@@ -120,6 +122,51 @@ void CenterOnScreen(HWND hwnd) {
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
     SetWindowPos(hwnd, nullptr, wa.left + (wa.right - wa.left - w) / 2, wa.top + (wa.bottom - wa.top - h) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+// DLGTEMPLATE, no menu, default class, the title, no controls; WORD aligned.
+std::vector<WORD> EmptyTemplate(DWORD style, const wchar_t* title) {
+    // style, extended style, item count, x, y, cx, cy: 9 words; then menu and class.
+    std::vector<WORD> t(9 + 2, 0);
+    t[0] = LOWORD(style);
+    t[1] = HIWORD(style);
+    for (const wchar_t* c = title ? title : L""; *c; ++c) t.push_back(static_cast<WORD>(*c));
+    t.push_back(0);
+    t.push_back(0);  // keeps the buffer whole for the alignment the loader expects
+    return t;
+}
+
+}  // namespace
+
+INT_PTR CodeDialogModal(HWND owner, DWORD style, const wchar_t* title, DLGPROC proc, LPARAM param) {
+    std::vector<WORD> t = EmptyTemplate(style, title);
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(t.data()), owner, proc,
+                                   param);
+}
+
+HWND CodeDialog(HWND parent, DWORD style, const wchar_t* title, DLGPROC proc, LPARAM param) {
+    std::vector<WORD> t = EmptyTemplate(style, title);
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(t.data()), parent,
+                                      proc, param);
+}
+
+HWND FindControl(HWND root, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } s{id, nullptr};
+    EnumChildWindows(
+        root,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (GetDlgCtrlID(h) != s->id) return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
 }
 
 }  // namespace nv::ui

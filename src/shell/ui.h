@@ -37,4 +37,13 @@ int MessageLoop();
 // Centres a window on the work area of the screen.
 void CenterOnScreen(HWND hwnd);
 
+// Dialogs whose controls are made in code: an empty template with this
+// style and title; the dialog procedure creates and places the controls at
+// WM_INITDIALOG (lParam = param). Child pages use WS_CHILD | DS_CONTROL.
+INT_PTR CodeDialogModal(HWND owner, DWORD style, const wchar_t* title, DLGPROC proc, LPARAM param);
+HWND CodeDialog(HWND parent, DWORD style, const wchar_t* title, DLGPROC proc, LPARAM param);
+
+// The first descendant window (at any depth) with this control id.
+HWND FindControl(HWND root, int id);
+
 }  // namespace nv::ui

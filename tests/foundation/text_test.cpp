@@ -45,3 +45,20 @@ TEST(Text, Utf8RoundTrip) {
     std::wstring s = L"C:\\Us\u00e9rs\\\u4e2d\u6587";
     EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
 }
+
+TEST(Text, LeadingNumberReadsAsPlugInFilesWriteNumbers) {
+    struct Case {
+        const wchar_t* text;
+        double value;
+    } cases[] = {
+        {L"-2147483647", -2147483647.0}, {L"&H80000001", -2147483647.0}, {L"&h80000001", -2147483647.0},
+        {L"&HFFFFFFFF", -1.0},           {L"&H7FFFFFFF", 2147483647.0}, {L"&H1G", 1.0},
+        {L"&H180000001", 6442450945.0},  {L"&O17", 15.0},               {L"&O20000000001", -2147483647.0},
+        {L" 1 2\t3\n4", 1234.0},         {L"12abc", 12.0},              {L"1.5e2x", 150.0},
+        {L"1D3", 1000.0},                {L"-.5", -0.5},                {L"+7", 7.0},
+        {L"1e", 1.0},                    {L"", 0.0},                    {L"abc", 0.0},
+        {L"-", 0.0},                     {L"&", 0.0},                   {L"&X1", 0.0},
+        {L"2147483649", 2147483649.0},   {L"1\r2", 1.0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.value) << ToUtf8(c.text);
+}

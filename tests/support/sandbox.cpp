@@ -179,6 +179,23 @@ RegLink::RegLink(HKEY root, const std::wstring& link, const std::wstring& target
 
 RegLink::~RegLink() { DeleteLinkKey(root_, link_); }
 
+ValueOverride::ValueOverride(HKEY root, std::wstring sub, std::wstring name, std::optional<std::wstring> value)
+    : root_(root), sub_(std::move(sub)), name_(std::move(name)) {
+    std::vector<wchar_t> buf(32768);
+    DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    if (RegGetValueW(root_, sub_.c_str(), name_.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                     buf.data(), &bytes) == ERROR_SUCCESS)
+        old_ = buf.data();
+    Set(value);
+}
+
+ValueOverride::~ValueOverride() { Set(old_); }
+
+void ValueOverride::Set(const std::optional<std::wstring>& v) {
+    if (v) SetString(root_, sub_, name_, *v);
+    else RegDeleteKeyValueW(root_, sub_.c_str(), name_.c_str());
+}
+
 std::string Narrow(const std::wstring& s) { return nv::ToUtf8(s); }
 
 EnvVar::EnvVar(const wchar_t* name, const wchar_t* value) : name_(name) {

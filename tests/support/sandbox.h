@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace nvtest {
@@ -78,6 +79,22 @@ private:
     HKEY root_;
     std::wstring link_;
     bool ok_ = false;
+};
+
+// Sets (or with nullopt removes) one string value of a shared key for the
+// lifetime of the object, then restores what was there.
+class ValueOverride {
+public:
+    ValueOverride(HKEY root, std::wstring sub, std::wstring name, std::optional<std::wstring> value);
+    ~ValueOverride();
+    ValueOverride(const ValueOverride&) = delete;
+    ValueOverride& operator=(const ValueOverride&) = delete;
+
+private:
+    void Set(const std::optional<std::wstring>& v);
+    HKEY root_;
+    std::wstring sub_, name_;
+    std::optional<std::wstring> old_;
 };
 
 std::string Narrow(const std::wstring& s);  // UTF-8, for test messages

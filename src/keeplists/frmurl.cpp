@@ -1,0 +1,107 @@
+#include "keeplists/frmurl.h"
+
+#include "foundation/handles.h"
+#include "foundation/regfun.h"
+#include "keeplists/keeplistui.h"
+#include "keeplists/keeplists.h"
+#include "shell/resource.h"
+#include "shell/ui.h"
+
+namespace nv::frmurl {
+namespace {
+
+namespace id = ids::frmurl;
+
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+// The value name and data buffers the list is read with, in characters.
+constexpr DWORD kNameChars = 255, kDataChars = 255;
+
+struct State {
+    bool modal;
+    HWND hwnd = nullptr;
+    keeplists::KeepList keep() const {
+        return {hwnd, GetDlgItem(hwnd, id::List1), keeplists::KeepUrlFile(), keeplists::ReadUrlKeepList};
+    }
+};
+
+void Form_Load(HWND hwnd) {
+    const DWORD listStyle = WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    ui::Child(hwnd, L"BUTTON", L"URL Drop-List", BS_GROUPBOX, 8, 8, 624, 300, id::Frame1);
+    ui::Label(hwnd, L"Current URL List", 20, 30, 250, 16, id::Label1);
+    ui::Child(hwnd, L"LISTBOX", L"", listStyle, 20, 48, 250, 246, id::List2);
+    ui::Child(hwnd, L"BUTTON", L"Add >", BS_PUSHBUTTON | WS_TABSTOP, 282, 130, 76, 24, id::cmdAdd);
+    ui::Child(hwnd, L"BUTTON", L"< Remove", BS_PUSHBUTTON | WS_TABSTOP, 282, 162, 76, 24, id::cmdRemove);
+    ui::Label(hwnd, L"URL Keep List", 370, 30, 250, 16, id::Label2);
+    ui::Child(hwnd, L"LISTBOX", L"", listStyle | LBS_EXTENDEDSEL, 370, 48, 250, 246, id::List1);
+    ui::Child(hwnd, L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, 557, 318, 75, 23, IDCANCEL);
+    RECT frame{0, 0, ui::Px(640), ui::Px(349)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    ui::CenterOnScreen(hwnd);
+
+    HWND current = GetDlgItem(hwnd, id::List2), keep = GetDlgItem(hwnd, id::List1);
+    keeplists::FillList(current, CurrentUrls());
+    if (GetFileAttributesW(keeplists::KeepUrlFile().c_str()) != INVALID_FILE_ATTRIBUTES)
+        keeplists::FillList(keep, keeplists::ReadUrlKeepList());
+    keeplists::ResetExtent(current);
+    keeplists::ResetExtent(keep);
+}
+
+INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    switch (msg) {
+    case WM_INITDIALOG:
+        s = reinterpret_cast<State*>(lp);
+        s->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+        Form_Load(hwnd);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case id::cmdAdd: s->keep().Add(keeplists::SelectedText(GetDlgItem(hwnd, id::List2))); return TRUE;
+        case id::cmdRemove: s->keep().RemoveSelected(); return TRUE;
+        case IDCANCEL:
+            if (s->modal) EndDialog(hwnd, IDCANCEL);
+            else DestroyWindow(hwnd);
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY:
+        if (s && !s->modal) delete s;
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+std::vector<std::wstring> CurrentUrls() {
+    std::vector<std::wstring> urls;
+    ScopedKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return urls;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[kNameChars];
+        DWORD nameChars = kNameChars, dataBytes = 0;
+        if (RegEnumValueW(key.get(), i, name, &nameChars, nullptr, nullptr, nullptr, &dataBytes) != ERROR_SUCCESS) break;
+        if (dataBytes / sizeof(wchar_t) > kDataChars) break;
+        DWORD type = REG_SZ;
+        std::wstring data = regfun::QueryRegValue(HKEY_CURRENT_USER, kTypedUrls, std::wstring(name, nameChars), type);
+        if (data != L"error") urls.push_back(data);
+    }
+    return urls;
+}
+
+void ShowModal(HWND owner) {
+    State s{true};
+    ui::CodeDialogModal(owner, kStyle, L"URL Drop-List Options", Proc, reinterpret_cast<LPARAM>(&s));
+}
+
+HWND Create(HWND owner) {
+    auto* s = new State{false};
+    HWND hwnd = ui::CodeDialog(owner, kStyle, L"URL Drop-List Options", Proc, reinterpret_cast<LPARAM>(s));
+    if (!hwnd) delete s;
+    return hwnd;
+}
+
+}  // namespace nv::frmurl

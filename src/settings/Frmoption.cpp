@@ -1,0 +1,258 @@
+#include "settings/Frmoption.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+
+#include "foundation/regfun.h"
+#include "foundation/text.h"
+#include "settings/autostart.h"
+#include "settings/profile.h"
+
+namespace nv::Frmoption {
+namespace {
+
+constexpr wchar_t kUserMain[] = L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main";
+constexpr wchar_t kDefaultMain[] = L"HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\Internet Explorer\\Main";
+constexpr wchar_t kMachineMain[] = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Main";
+constexpr wchar_t kStartPage[] = L"Start Page";
+constexpr wchar_t kWindowTitle[] = L"Window Title";
+
+struct FlagBox {
+    int box;
+    const wchar_t* key;
+};
+// Loaded in this order; Check1 (bosskey) and Check2 (startup) are written
+// by their own steps of OK.
+constexpr FlagBox kFlagBoxes[] = {
+    {Check1, profile::opt::bosskey},   {Check2, profile::opt::startup},
+    {Check3, profile::opt::autoclean}, {Check4, profile::opt::exit},
+    {Check6, profile::opt::securely},  {Check7, profile::opt::WindowsStartup},
+    {Check8, profile::opt::WindowsShutdown},
+};
+constexpr std::array<int, 7> kDayBoxes = {chkSunday,   chkMonday, chkTuesday, chkWednesday,
+                                          chkThursday, chkFriday, chkSaturday};
+
+struct Page {
+    const wchar_t* caption;
+    int templateId;
+};
+constexpr Page kPages[] = {
+    {L"General", IDD_General},
+    {L"Schedule", IDD_Schedule},
+    {L"Homepage", IDD_Homepage},
+};
+
+struct DialogState {
+    Host host;
+    bool modeless = false;
+    std::array<HWND, 3> pages{};
+};
+
+DialogState* StateOf(HWND dlg) { return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER)); }
+
+bool Checked(HWND dlg, int id) { return SendMessageW(Control(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void SetCheck(HWND dlg, int id, bool on) {
+    SendMessageW(Control(dlg, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::wstring ItemText(HWND dlg, int id) {
+    HWND h = Control(dlg, id);
+    std::wstring s(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+void SetItemText(HWND dlg, int id, const std::wstring& text) { SetWindowTextW(Control(dlg, id), text.c_str()); }
+
+// The pages pass their commands on to the dialog.
+INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) return TRUE;
+    if (msg == WM_COMMAND) {
+        SendMessageW(GetParent(page), msg, wp, lp);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CreatePages(HWND dlg, DialogState& state) {
+    HWND tab = GetDlgItem(dlg, SSTab1);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    for (int i = 0; i < 3; ++i) {
+        item.pszText = const_cast<wchar_t*>(kPages[i].caption);
+        TabCtrl_InsertItem(tab, i, &item);
+    }
+    // The pages fill the tab's display area, below the row of tabs.
+    RECT area;
+    GetWindowRect(tab, &area);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&area), 2);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    for (size_t i = 0; i < state.pages.size(); ++i) {
+        HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kPages[i].templateId), dlg,
+                                       PageProc, 0);
+        // Above the tab control in the tab order, so Tab walks into the page.
+        SetWindowPos(page, tab, area.left, area.top, area.right - area.left, area.bottom - area.top, 0);
+        state.pages[i] = page;
+    }
+}
+
+std::wstring IEValue(const wchar_t* name) {
+    std::wstring v = regfun::GetRegValue(kUserMain, name);
+    return v == L"Error" ? std::wstring() : v;
+}
+
+void Form_Load(HWND dlg) {
+    // 1. The dialog is not skinned.
+    // 2.
+    SetItemText(dlg, Text1, IEValue(kStartPage));
+    SetItemText(dlg, Text2, IEValue(kWindowTitle));
+    // 3.
+    for (const FlagBox& f : kFlagBoxes) SetCheck(dlg, f.box, profile::NumericFlag(profile::kOptions, f.key));
+    // 4.
+    HWND combo = Control(dlg, cmbStartTime);
+    for (int h = 0; h < 24; ++h)
+        for (const wchar_t* m : {L":00", L":30"})
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((std::to_wstring(h) + m).c_str()));
+    // 5. Only the digit 1 checks a day; Saturday is the text's last character.
+    auto days = profile::ReadDayMask(profile::Read(profile::kOptions, profile::opt::CleanDays));
+    for (size_t i = 0; i < kDayBoxes.size(); ++i) SetCheck(dlg, kDayBoxes[i], days[i] == L"1");
+    // 6. A time that is not one of the entries is shown as it is stored.
+    std::wstring time = profile::Read(profile::kOptions, profile::opt::CleanTime);
+    LRESULT at = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                              reinterpret_cast<LPARAM>(time.c_str()));
+    if (!time.empty() && at != CB_ERR) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    else SetWindowTextW(combo, time.c_str());
+}
+
+void Command1_Click(HWND dlg, const Host& host) {
+    using namespace profile::opt;
+    const wchar_t* options = profile::kOptions;
+    // 1.
+    std::wstring home = ItemText(dlg, Text1), title = ItemText(dlg, Text2);
+    if (home.empty()) home = L" ";
+    if (title.empty()) title = L" ";
+    // 2. Keys that do not exist stay missing.
+    regfun::SetRegValue(kDefaultMain, kStartPage, home);
+    regfun::SetRegValue(kDefaultMain, kWindowTitle, title);
+    regfun::SetRegValue(kUserMain, kStartPage, home);
+    regfun::SetRegValue(kUserMain, kWindowTitle, title);
+    regfun::SetRegValue(kMachineMain, kWindowTitle, title);
+    regfun::SetRegValue(kMachineMain, kStartPage, home);
+    regfun::SetRegValue(kMachineMain, kWindowTitle, title);
+    // 3. Only a change is written and applied; a stored value that is no
+    // number counts as neither on nor off.
+    auto stored = ParseNumber(profile::Read(options, bosskey));
+    if (Checked(dlg, Check1)) {
+        if (!stored || *stored != 1) {
+            profile::Write(options, bosskey, L"1");
+            if (host.EnableBossKey) host.EnableBossKey();
+        }
+    } else if (!stored || *stored != 0) {
+        profile::Write(options, bosskey, L"0");
+        if (host.DisableBossKey) host.DisableBossKey();
+    }
+    // 4.
+    bool start = Checked(dlg, Check2);
+    profile::Write(options, startup, profile::CheckValue(start));
+    if (start) autostart::Enable(host.machineRoot);
+    else autostart::Disable(host.machineRoot);
+    // 5.
+    profile::Write(options, autoclean, profile::CheckValue(Checked(dlg, Check3)));
+    profile::Write(options, exit, profile::CheckValue(Checked(dlg, Check4)));
+    profile::Write(options, securely, profile::CheckValue(Checked(dlg, Check6)));
+    profile::Write(options, WindowsStartup, profile::CheckValue(Checked(dlg, Check7)));
+    profile::Write(options, WindowsShutdown, profile::CheckValue(Checked(dlg, Check8)));
+    // 6.
+    std::array<bool, 7> days{};
+    for (size_t i = 0; i < kDayBoxes.size(); ++i) days[i] = Checked(dlg, kDayBoxes[i]);
+    profile::Write(options, CleanDays, profile::JoinDayMask(days));
+    // 7.
+    profile::Write(options, CleanTime, ItemText(dlg, cmbStartTime));
+    // 8.
+    if (host.RefreshSchedule) host.RefreshSchedule();
+}
+
+void Close(HWND dlg, int result) {
+    if (StateOf(dlg)->modeless) DestroyWindow(dlg);
+    else EndDialog(dlg, result);
+}
+
+INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        CreatePages(dlg, *reinterpret_cast<DialogState*>(lp));
+        Form_Load(dlg);
+        SelectPage(dlg, 0);
+        // Opened from the tray, the dialog must come to the front.
+        SetForegroundWindow(dlg);
+        return TRUE;
+    }
+    case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(lp);
+        if (hdr->idFrom == SSTab1 && hdr->code == TCN_SELCHANGE) SelectPage(dlg, TabCtrl_GetCurSel(hdr->hwndFrom));
+        break;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case Command1:
+            Command1_Click(dlg, StateOf(dlg)->host);
+            Close(dlg, IDOK);
+            return TRUE;
+        case Command2:
+            Close(dlg, IDCANCEL);
+            return TRUE;
+        case chkDaily:
+            if (HIWORD(wp) == BN_CLICKED) {
+                bool all = Checked(dlg, chkDaily);
+                for (int id : kDayBoxes) SetCheck(dlg, id, all);
+            }
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY:
+        if (DialogState* state = StateOf(dlg); state && state->modeless) delete state;
+        break;
+    }
+    return FALSE;
+}
+
+void InitTabClass() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+}  // namespace
+
+void ShowModal(HWND owner, const Host& host) {
+    InitTabClass();
+    DialogState state{host, false};
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD), owner, Proc, reinterpret_cast<LPARAM>(&state));
+}
+
+HWND Create(HWND owner, const Host& host) {
+    InitTabClass();
+    auto* state = new DialogState{host, true};
+    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD), owner, Proc,
+                                  reinterpret_cast<LPARAM>(state));
+    if (!dlg) delete state;
+    return dlg;
+}
+
+void SelectPage(HWND dlg, int page) {
+    TabCtrl_SetCurSel(GetDlgItem(dlg, SSTab1), page);
+    const auto& pages = StateOf(dlg)->pages;
+    for (size_t i = 0; i < pages.size(); ++i) ShowWindow(pages[i], static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
+}
+
+HWND Control(HWND dlg, int id) {
+    if (HWND h = GetDlgItem(dlg, id)) return h;
+    if (DialogState* state = StateOf(dlg))
+        for (HWND page : state->pages)
+            if (HWND h = page ? GetDlgItem(page, id) : nullptr) return h;
+    return nullptr;
+}
+
+}  // namespace nv::Frmoption

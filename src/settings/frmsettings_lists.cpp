@@ -1,0 +1,180 @@
+// The two lists of the Cleaning Settings dialog: the plug-ins (ListView1,
+// Applications page) and the custom items (ListView2, Custom Item page).
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "foundation/apppath.h"
+#include "foundation/handles.h"
+#include "foundation/prompts.h"
+#include "settings/ModDlgSelectFileInfo.h"
+#include "settings/cusd.h"
+#include "settings/frmsettings_impl.h"
+#include "shell/resource.h"
+#include "shell/ui.h"
+
+namespace nv::frmsettings {
+namespace {
+
+namespace id = ids::frmsettings;
+
+constexpr size_t kSelectionChars = 32767;
+
+void AddColumns(HWND list, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+    int i = 0;
+    for (auto [text, width] : columns) {
+        LVCOLUMNW c{};
+        c.mask = LVCF_TEXT | LVCF_WIDTH;
+        c.pszText = const_cast<wchar_t*>(text);
+        c.cx = ui::Px(width);
+        ListView_InsertColumn(list, i++, &c);
+    }
+}
+
+int AppendRow(HWND list, const std::wstring& text, std::initializer_list<std::wstring> cells) {
+    LVITEMW it{};
+    it.mask = LVIF_TEXT | LVIF_PARAM;
+    it.iItem = ListView_GetItemCount(list);
+    it.pszText = const_cast<wchar_t*>(text.c_str());
+    it.lParam = it.iItem;
+    int row = ListView_InsertItem(list, &it);
+    int col = 1;
+    for (const auto& c : cells) ListView_SetItemText(list, row, col++, const_cast<wchar_t*>(c.c_str()));
+    return row;
+}
+
+std::wstring CellText(HWND list, int row, int col) {
+    std::wstring buf(1024, L'\0');
+    for (;;) {
+        LVITEMW it{};
+        it.iSubItem = col;
+        it.pszText = buf.data();
+        it.cchTextMax = static_cast<int>(buf.size());
+        int n = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&it)));
+        if (n < static_cast<int>(buf.size()) - 1) return buf.substr(0, n);
+        buf.resize(buf.size() * 4);
+    }
+}
+
+// Long walks (a large folder's size) show the hourglass.
+class WaitCursor {
+public:
+    WaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(old_); }
+
+private:
+    HCURSOR old_;
+};
+
+}  // namespace
+
+void Dialog::SetUpLists() {
+    ListView_SetExtendedListViewStyle(list1_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    AddColumns(list1_, {{L"Applications Name", 170}, {L"Version", 80}, {L"Description", 340}});
+    ListView_SetExtendedListViewStyle(list2_, LVS_EX_FULLROWSELECT);
+    AddColumns(list2_, {{L"Name", 330}, {L"Type", 60}, {L"Size", 75}, {L"Modified", 135}});
+    // The last column takes the rest of the width.
+    ListView_SetColumnWidth(list1_, 2, LVSCW_AUTOSIZE_USEHEADER);
+    ListView_SetColumnWidth(list2_, 3, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) {
+    for (plugins::Plugin& p : plugins::ReadList(folder, extension)) {
+        int row = AppendRow(list1_, p.name, {p.version, p.description});
+        ListView_SetCheckState(list1_, row, p.enabled);
+        plugins_.push_back(std::move(p));
+    }
+}
+
+bool Dialog::SavePluginFlags(std::vector<std::wstring>& failed) {
+    bool ok = true;
+    const int rows = ListView_GetItemCount(list1_);
+    for (int row = 0; row < rows && row < static_cast<int>(plugins_.size()); ++row) {
+        if (plugins::WriteEnabled(plugins_[row], ListView_GetCheckState(list1_, row) != FALSE)) continue;
+        failed.push_back(plugins_[row].file);
+        ok = false;
+    }
+    return ok;
+}
+
+void Dialog::LoadCustomItems() {
+    for (const cusd::Entry& e : cusd::Read().value_or(std::vector<cusd::Entry>{}))
+        if (cusd::FoundByLookup(e.path)) AddCustomRow(e.path, e.kind, true);
+}
+
+void Dialog::AddCustomRow(const std::wstring& path, const std::wstring& kind, bool padded) {
+    const bool file = kind == cusd::kFile, folder = kind == cusd::kFolder;
+    if (!file && !folder) {
+        AppendRow(list2_, path, {});
+        return;
+    }
+    cusd::Details d = file ? cusd::FileDetails(path) : cusd::FolderDetails(path);
+    AppendRow(list2_, path, {kind, d.bytes ? cusd::MegabytesCell(*d.bytes, padded) : L"", d.modified});
+}
+
+bool Dialog::SaveCustomItems() {
+    std::vector<cusd::Entry> entries;
+    const int rows = ListView_GetItemCount(list2_);
+    for (int row = 0; row < rows; ++row) entries.push_back({CellText(list2_, row, 0), CellText(list2_, row, 1)});
+    return cusd::Write(entries);
+}
+
+void Dialog::Command101_Click() {
+    HMENU options = CreatePopupMenu();
+    AppendMenuW(options, MF_STRING, id::addfiles, L"Add Files");
+    AppendMenuW(options, MF_STRING, id::addfolders, L"Add Folders");
+    POINT at;
+    GetCursorPos(&at);
+    // Foreground first, or the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(options, TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, hwnd_, nullptr);
+    DestroyMenu(options);
+}
+
+void Dialog::addfiles_Click() {
+    std::wstring selection(kSelectionChars, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
+    ofn.lpstrFile = selection.data();
+    ofn.nMaxFile = static_cast<DWORD>(selection.size());
+    ofn.lpstrTitle = L"Open File";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
+    if (!GetOpenFileNameW(&ofn)) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            prompts::Show(L"Too many files were selected at once. Please add them in smaller groups.", kAppTitle,
+                          MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    WaitCursor wait;
+    auto info = ModDlgSelectFileInfo::GetSelectedFileInfo(selection);
+    for (const auto& name : info.sFiles) AddCustomRow(info.sPath + name, cusd::kFile, false);
+}
+
+void Dialog::addfolders_Click() {
+    BROWSEINFOW bi{};
+    bi.hwndOwner = hwnd_;
+    bi.lpszTitle = kAppTitle;
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    ComScope com;
+    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
+    if (!pidl) return;
+    wchar_t path[MAX_PATH * 4] = {};
+    BOOL ok = SHGetPathFromIDListEx(pidl, path, MAX_PATH * 4, GPFIDL_DEFAULT);
+    CoTaskMemFree(pidl);
+    if (!ok || !path[0]) return;
+    WaitCursor wait;
+    AddCustomRow(path, cusd::kFolder, false);
+}
+
+void Dialog::Command102_Click() {
+    int row = ListView_GetNextItem(list2_, -1, LVNI_SELECTED);
+    if (row < 0 || CellText(list2_, row, 0).empty()) return;
+    ListView_DeleteItem(list2_, row);
+}
+
+void Dialog::Command2_Click() { ListView_DeleteAllItems(list2_); }
+
+}  // namespace nv::frmsettings

@@ -1,0 +1,96 @@
+#include "settings/plugins.h"
+
+#include <windows.h>
+
+#include "foundation/apppath.h"
+#include "foundation/handles.h"
+#include "foundation/text.h"
+#include "settings/Inifun.h"
+#include "settings/profile.h"
+
+namespace nv::plugins {
+namespace {
+
+constexpr Section kSections[] = {Section::regtree, Section::reg, Section::file, Section::fileext, Section::folder};
+
+// The text after the last ".", "" when there is none.
+std::wstring_view Extension(std::wstring_view name) {
+    size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring_view::npos ? std::wstring_view() : name.substr(dot + 1);
+}
+
+std::wstring BaseName(const std::wstring& name) {
+    size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+Plugin Read(const std::wstring& file, const std::wstring& fileName) {
+    Plugin p;
+    p.file = file;
+    p.name = Inifun::ReadIniValue(file, L"name", L"appname");
+    // A plug-in that does not name itself is still shown, under its file's name.
+    if (p.name.empty()) p.name = BaseName(fileName);
+    p.version = Inifun::ReadIniValue(file, L"version", L"appver");
+    p.description = p.name + L" " + p.version + L" " + Inifun::ReadIniValue(file, L"dec", L"decs");
+    p.enabled = profile::IsTextFlagOn(Inifun::ReadIniValue(file, L"swich", L"on"));
+    return p;
+}
+
+// The value of one section line: the text after its first "=" (the whole
+// line without one), no longer than the line is without its outer blanks.
+std::wstring LineValue(const std::wstring& line) {
+    size_t eq = line.find(L'=');
+    std::wstring value = eq == std::wstring::npos ? line : line.substr(eq + 1);
+    return value.substr(0, TrimBlanks(line).size());
+}
+
+}  // namespace
+
+std::wstring PluginFolder() { return AppFile(L"plus-in"); }
+
+const wchar_t* SectionName(Section s) {
+    switch (s) {
+    case Section::regtree: return L"regtree";
+    case Section::reg: return L"reg";
+    case Section::file: return L"file";
+    case Section::fileext: return L"fileext";
+    case Section::folder: return L"folder";
+    }
+    return L"";
+}
+
+std::vector<Command> Plugin::Commands() const {
+    std::vector<Command> out;
+    for (Section s : kSections) {
+        Inifun::SectionLines lines = Inifun::ReadIniSection(SectionName(s), file);
+        if (IsArraryEmpty(lines)) continue;
+        for (const auto& line : *lines) out.push_back({s, Split(LineValue(line), L',')});
+    }
+    return out;
+}
+
+std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& extension) {
+    std::vector<Plugin> list;
+    WIN32_FIND_DATAW fd;
+    ScopedFind find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return list;
+    do {
+        // Folders are no plug-ins, and a link could aim the flag's write at
+        // a file outside the plug-in folder.
+        if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        std::wstring_view ext = Extension(fd.cFileName);
+        if (CompareStringOrdinal(ext.data(), static_cast<int>(ext.size()), extension.c_str(),
+                                 static_cast<int>(extension.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        list.push_back(Read(folder + L"\\" + fd.cFileName, fd.cFileName));
+    } while (FindNextFileW(find.get(), &fd));
+    return list;
+}
+
+std::vector<Plugin> Installed() { return ReadList(PluginFolder(), kExtension); }
+
+bool WriteEnabled(const Plugin& plugin, bool on) {
+    return Inifun::WriteIniValue(plugin.file, L"swich", L"on", profile::CheckValue(on));
+}
+
+}  // namespace nv::plugins
