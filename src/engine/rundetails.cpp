@@ -50,9 +50,23 @@ void RowTally::Add(RemovalKind kind, double size) {
     }
 }
 
+void RowTally::Add(Fate fate) {
+    switch (fate) {
+    case Fate::ReadOnly: ++readOnly; ++left; break;
+    case Fate::InUse:
+    case Fate::AccessDenied:
+    case Fate::Failed: ++left; break;
+    case Fate::KeptOtherNames:
+    case Fate::KeptInUse:
+    case Fate::KeptUnmapped:
+    case Fate::KeptPartly: ++notOverwritten; break;
+    default: break;  // removed, or a refusal already counted
+    }
+}
+
 bool RowTally::Empty() const {
-    return !files && !folders && !registry && !sections && !atReboot && !commands && !refused && !recycleBin &&
-           !clipboard && !recentDocs && bytes == 0;
+    return !files && !folders && !registry && !sections && !atReboot && !commands && !refused && !left &&
+           !recycleBin && !clipboard && !recentDocs && bytes == 0;
 }
 
 std::wstring SizeText(double bytes) {
@@ -76,6 +90,7 @@ std::wstring EstimateText(const RowTally& t) {
     if (t.recycleBin) parts.push_back(L"will empty the Recycle Bin");
     if (t.clipboard) parts.push_back(L"will empty the clipboard");
     if (t.recentDocs) parts.push_back(L"will clear the recent documents list");
+    if (t.readOnly) parts.push_back(Count(t.readOnly, L"read-only file", L"read-only files") + L" will stay");
     if (t.refused) parts.push_back(Count(t.refused, L"target", L"targets") + L" left alone (link or protected)");
     std::wstring text = Join(parts, L"; ");
     if (text.empty()) return L"Nothing to clean";
@@ -100,23 +115,37 @@ void RunDetails::EndItems() { afterItems_ = true; }
 
 void RunDetails::OnRemoval(const Removal& r) {
     total_.Add(r.kind, r.bytes);
-    Row* open = !rows_.empty() && !rows_.back().wholeRun ? &rows_.back() : nullptr;
-    if (open) open->tally.Add(r.kind, r.bytes);
-    if (entries_.size() >= maxListed_ || pool_.size() + r.target.size() > kMaxPool) {
+    if (Row* open = OpenRow()) open->tally.Add(r.kind, r.bytes);
+    lastHeard_ = Append(r.kind, r.target, r.bytes, Fate::Removed);
+}
+
+void RunDetails::OnFate(const std::wstring& target, double bytes, Fate fate) {
+    total_.Add(fate);
+    if (Row* open = OpenRow()) open->tally.Add(fate);
+    // The fate of the target heard just before belongs to it; a file inside
+    // a folder being removed was not heard before and gets a line of its own.
+    if (lastHeard_ && Target(entries_.size() - 1) == target) entries_.back().fate = fate;
+    else if (fate != Fate::Link && fate != Fate::Protected) Append(RemovalKind::File, target, bytes, fate);
+    lastHeard_ = false;
+}
+
+bool RunDetails::Append(RemovalKind kind, const std::wstring& target, double bytes, Fate fate) {
+    if (entries_.size() >= maxListed_ || pool_.size() + target.size() > kMaxPool) {
         truncated_ = true;
-        return;
+        return false;
     }
-    Entry e{r.bytes, kNoFolder, {}, r.kind};
-    std::wstring_view target(r.target);
-    size_t cut = target.find_last_of(L'\\');
+    Entry e{bytes, kNoFolder, {}, kind, fate};
+    std::wstring_view t(target);
+    size_t cut = t.find_last_of(L'\\');
     if (cut == std::wstring_view::npos) {
-        e.name = Keep(target);
+        e.name = Keep(t);
     } else {
-        e.folder = FolderOf(target.substr(0, cut));
-        e.name = Keep(target.substr(cut + 1));
+        e.folder = FolderOf(t.substr(0, cut));
+        e.name = Keep(t.substr(cut + 1));
     }
     entries_.push_back(e);
-    if (open) open->last = entries_.size();
+    if (Row* open = OpenRow()) open->last = entries_.size();
+    return true;
 }
 
 RunDetails::Name RunDetails::Keep(std::wstring_view s) {
@@ -193,6 +222,28 @@ bool RunDetails::PathBefore(size_t a, size_t b) const {
     if (LessNoCase(View(x.name), View(y.name))) return true;
     if (LessNoCase(View(y.name), View(x.name))) return false;
     return a < b;
+}
+
+std::wstring ResultText(const RunDetails& d, size_t target) {
+    const bool preview = d.preview();
+    switch (d.FateOf(target)) {
+    case Fate::InUse: return L"Left: in use by another program";
+    case Fate::ReadOnly: return preview ? L"Will stay: read-only" : L"Left: read-only";
+    case Fate::AccessDenied: return L"Left: access denied";
+    case Fate::Failed: return L"Left: could not be deleted";
+    case Fate::Link: return L"Left: a link, not followed";
+    case Fate::Protected: return L"Left: protected, refused";
+    case Fate::KeptOtherNames: return L"Removed, not overwritten: other hard links keep its content";
+    case Fate::KeptInUse: return L"Removed, not overwritten: in use";
+    case Fate::KeptUnmapped: return L"Removed, not overwritten: sparse or compressed";
+    case Fate::KeptPartly: return L"Removed, overwritten only in part";
+    case Fate::Removed: break;
+    }
+    const RemovalKind kind = d.Kind(target);
+    if (kind == RemovalKind::Refused) return L"Left: a link or protected";
+    std::wstring text = preview ? L"To be removed" : L"Removed";
+    if (d.secure() && (kind == RemovalKind::File || kind == RemovalKind::Folder)) text += L" (secure)";
+    return text;
 }
 
 }  // namespace nv::engine

@@ -21,10 +21,13 @@ namespace nv::engine {
 // What the targets of one row (or of the whole run) add up to.
 struct RowTally {
     uint32_t files = 0, folders = 0, registry = 0, sections = 0, atReboot = 0, commands = 0, refused = 0;
+    uint32_t left = 0, readOnly = 0;  // files that stay (readOnly: of them, read-only ones)
+    uint32_t notOverwritten = 0;      // removed, but secure deletion could not overwrite them
     bool recycleBin = false, clipboard = false, recentDocs = false;
     double bytes = 0;
 
     void Add(RemovalKind kind, double size);
+    void Add(Fate fate);
     bool Empty() const;
 };
 
@@ -32,8 +35,13 @@ struct RowTally {
 // "Will ask the browser to clear", "Nothing to clean".
 std::wstring EstimateText(const RowTally& tally);
 
-// "512 bytes", "4.0 KB", "3.40 MB", "1.20 GB".
+// "512 bytes", "4.00 KB", "3.40 MB", "1.20 GB".
 std::wstring SizeText(double bytes);
+
+class RunDetails;
+// What became of one listed target: "To be removed", "Removed (secure)",
+// "Left: in use by another program", ...
+std::wstring ResultText(const RunDetails& details, size_t target);
 
 class RunDetails : public EraseSink {
 public:
@@ -48,6 +56,7 @@ public:
     // The rows that follow (the run's last row) stand for the whole run.
     void EndItems();
     void OnRemoval(const Removal& removal) override;
+    void OnFate(const std::wstring& target, double bytes, Fate fate) override;
 
     struct Row {
         std::wstring label;
@@ -67,6 +76,7 @@ public:
     size_t TargetCount() const { return entries_.size(); }
     RemovalKind Kind(size_t i) const { return entries_[i].kind; }
     double Bytes(size_t i) const { return entries_[i].bytes; }
+    Fate FateOf(size_t i) const { return entries_[i].fate; }
     std::wstring Target(size_t i) const;
     // Orders two targets by path: folder by folder, then by name, letter case ignored.
     bool PathBefore(size_t a, size_t b) const;
@@ -86,18 +96,22 @@ private:
         uint32_t folder;
         Name name;
         RemovalKind kind;
+        Fate fate = Fate::Removed;
     };
 
     Name Keep(std::wstring_view s);
     std::wstring_view View(Name n) const { return {pool_.data() + n.at, n.length}; }
     uint32_t FolderOf(std::wstring_view folder);
     void AppendFolder(std::wstring& out, uint32_t folder) const;
+    bool Append(RemovalKind kind, const std::wstring& target, double bytes, Fate fate);
+    Row* OpenRow() { return !rows_.empty() && !rows_.back().wholeRun ? &rows_.back() : nullptr; }
     const std::vector<uint32_t>& FolderRanks() const;
 
     bool preview_, secure_;
     size_t maxListed_;
     bool truncated_ = false;
     bool afterItems_ = false;
+    bool lastHeard_ = false;  // the last entry was heard just now: a fate may follow for it
     std::vector<Row> rows_;
     RowTally total_;
     std::vector<Entry> entries_;

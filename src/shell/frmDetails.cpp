@@ -62,7 +62,7 @@ std::wstring CellText(size_t target, int column) {
         return path.empty() ? Unnamed(d.Kind(target)) : path;
     }
     case kSize: return HasSize(d.Kind(target)) ? engine::SizeText(d.Bytes(target)) : L"";
-    default: return ResultText(d, target);
+    default: return engine::ResultText(d, target);
     }
 }
 
@@ -95,7 +95,7 @@ void Sort(int column) {
             if (d.Bytes(a) != d.Bytes(b)) return d.Bytes(a) < d.Bytes(b);
             return a < b;
         case kResult: {
-            int c = ResultText(d, a).compare(ResultText(d, b));
+            int c = engine::ResultText(d, a).compare(engine::ResultText(d, b));
             return c != 0 ? c < 0 : a < b;
         }
         default: return d.PathBefore(a, b);
@@ -231,14 +231,6 @@ void Register() {
 }
 
 }  // namespace
-
-std::wstring ResultText(const RunDetails& details, size_t target) {
-    RemovalKind kind = details.Kind(target);
-    if (kind == RemovalKind::Refused) return L"Left alone: link or protected";
-    std::wstring text = details.preview() ? L"To be removed" : L"Removed";
-    if (details.secure() && (kind == RemovalKind::File || kind == RemovalKind::Folder)) text += L" (secure)";
-    return text;
-}
 
 HWND Show(HWND owner, std::shared_ptr<const RunDetails> details, size_t row) {
     if (!details || row >= details->RowCount()) return nullptr;

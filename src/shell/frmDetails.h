@@ -19,7 +19,4 @@ void Close();
 HWND Window();  // null when closed
 HWND Control(int id);
 
-// The texts the list shows for one target.
-std::wstring ResultText(const engine::RunDetails& details, size_t target);
-
 }  // namespace nv::frmDetails

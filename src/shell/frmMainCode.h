@@ -11,6 +11,8 @@
 
 namespace nv::engine {
 class RunDetails;
+struct Counters;
+enum class RunEnd;
 }
 
 namespace nv {
@@ -93,6 +95,8 @@ private:
     // the tray. False when a run was already in progress.
     bool RunUnattendedThenHide();
     void CleanAtSessionEnd();
+    // A clean or an Analyze in this window, its details kept for the rows.
+    engine::RunEnd Run(bool analyze, engine::Counters& counters, int& unattended);
 
     HWND hwnd_ = nullptr;
     HWND frame2_ = nullptr;  // home panel

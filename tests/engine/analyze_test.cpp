@@ -7,6 +7,7 @@
 #include "engine/CleanNow.h"
 #include "engine/rundetails.h"
 #include "foundation/apppath.h"
+#include "foundation/secureerase.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "sandbox.h"
@@ -98,6 +99,51 @@ TEST(RunDetailsListing, KeepsEveryTargetExactlyAndRowByRow) {
     EXPECT_TRUE(small.truncated());
     EXPECT_EQ(small.row(0).tally.files, 5u);
     EXPECT_EQ(small.row(0).last, 2u);
+}
+
+TEST(RunDetailsListing, FatesBelongToTheirTargetsAndSayWhy) {
+    RunDetails d(false, true);
+    d.BeginRow(L"row");
+    d.OnRemoval({RemovalKind::File, L"C:\\c\\held.dat", 10});
+    d.OnFate(L"C:\\c\\held.dat", 10, Fate::InUse);
+    d.OnRemoval({RemovalKind::File, L"C:\\c\\gone.dat", 20});
+    d.OnRemoval({RemovalKind::File, L"C:\\c\\hard.dat", 30});
+    d.OnFate(L"C:\\c\\hard.dat", 30, Fate::KeptOtherNames);
+    // A file inside a folder being removed is heard only by its fate.
+    d.OnFate(L"C:\\c\\f\\ro.dat", 40, Fate::ReadOnly);
+    d.OnRemoval({RemovalKind::Folder, L"C:\\c\\f", 140});
+    d.OnRemoval({RemovalKind::Refused, L"C:\\c\\link", 0});
+    d.OnFate(L"C:\\c\\link", 0, Fate::Link);
+    d.OnRemoval({RemovalKind::Refused, L"HKEY_CURRENT_USER\\Software", 0});
+    d.OnFate(L"HKEY_CURRENT_USER\\Software", 0, Fate::Protected);
+
+    ASSERT_EQ(d.TargetCount(), 7u);
+    std::vector<std::wstring> results;
+    for (size_t i = 0; i < d.TargetCount(); ++i) results.push_back(d.Target(i) + L": " + ResultText(d, i));
+    EXPECT_EQ(results, (std::vector<std::wstring>{
+                           L"C:\\c\\held.dat: Left: in use by another program",
+                           L"C:\\c\\gone.dat: Removed (secure)",
+                           L"C:\\c\\hard.dat: Removed, not overwritten: other hard links keep its content",
+                           L"C:\\c\\f\\ro.dat: Left: read-only",
+                           L"C:\\c\\f: Removed (secure)",
+                           L"C:\\c\\link: Left: a link, not followed",
+                           L"HKEY_CURRENT_USER\\Software: Left: protected, refused",
+                       }));
+    const RowTally& t = d.row(0).tally;
+    EXPECT_EQ(t.files, 3u);  // the inner file is part of its folder's count
+    EXPECT_EQ(t.folders, 1u);
+    EXPECT_EQ(t.bytes, 200);
+    EXPECT_EQ(t.left, 2u);
+    EXPECT_EQ(t.readOnly, 1u);
+    EXPECT_EQ(t.notOverwritten, 1u);
+    EXPECT_EQ(t.refused, 2u);
+
+    RunDetails preview(true, false);
+    preview.BeginRow(L"row");
+    preview.OnRemoval({RemovalKind::File, L"C:\\ro.dat", 5});
+    preview.OnFate(L"C:\\ro.dat", 5, Fate::ReadOnly);
+    EXPECT_EQ(ResultText(preview, 0), L"Will stay: read-only");
+    EXPECT_EQ(EstimateText(preview.row(0).tally), L"1 file, 5 bytes; 1 read-only file will stay");
 }
 
 // Analyze on prepared data, then the clean: the same rows, counts that
@@ -257,6 +303,42 @@ TEST_F(AnalyzeRun, ARowWithNothingToDoKeepsTheRunsOwnReason) {
     ASSERT_GE(view.rows.size(), 4u);
     EXPECT_EQ(view.rows[3].item, L"Custom Item");
     EXPECT_EQ(view.rows[3].status, L"Fail, Can't find file!");
+}
+
+TEST_F(AnalyzeRun, SecureCleanOverwritesAndTheDetailsSayWhatStayed) {
+    Inifun::WriteIniValue(profile::ProfilePath(), L"Options", L"securely", L"1");
+    ASSERT_TRUE(SecureDeletionOn());
+    const std::wstring held = data_ / L"envtemp\\a.tmp";
+    ScopedFile hold(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hold);
+    int overwrites = 0;
+    erasefs::detail::SetOverwrittenHook([&] { ++overwrites; });
+
+    RecordingView analyzeView;
+    RunDetails analyzed(true, SecureDeletionOn());
+    Run(DetailsView::Mode::Analyze, analyzed, analyzeView);
+    EXPECT_EQ(overwrites, 0);
+    for (size_t i = 0; i < analyzed.TargetCount(); ++i)
+        EXPECT_EQ(ResultText(analyzed, i), analyzed.Kind(i) == RemovalKind::File || analyzed.Kind(i) == RemovalKind::Folder
+                                               ? L"To be removed (secure)"
+                                               : L"To be removed");
+
+    RecordingView cleanView;
+    RunDetails cleaned(false, true);
+    Run(DetailsView::Mode::Clean, cleaned, cleanView);
+    erasefs::detail::SetOverwrittenHook(nullptr);
+    // b.tmp, c.tmp, one.txt, x.bin, z.bin and the plug-in's p.dat.
+    EXPECT_EQ(overwrites, 6);
+    for (size_t i = 0; i + 1 < cleanView.rows.size(); ++i) EXPECT_EQ(cleanView.rows[i].status, L"Done");
+    size_t heldLines = 0;
+    for (size_t i = 0; i < cleaned.TargetCount(); ++i) {
+        if (cleaned.Target(i) != held) continue;
+        ++heldLines;
+        EXPECT_EQ(ResultText(cleaned, i), L"Left: in use by another program");
+    }
+    EXPECT_EQ(heldLines, 2u);  // by the temp item's two steps
+    hold.reset();
+    EXPECT_EQ(nvtest::ReadText(held), std::string(1000, 'x'));
 }
 
 }  // namespace

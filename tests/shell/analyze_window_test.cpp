@@ -5,6 +5,7 @@
 
 #include "engine/rundetails.h"
 #include "foundation/apppath.h"
+#include "foundation/handles.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
@@ -133,6 +134,26 @@ TEST_F(AnalyzeWindow, FileMenuEntryAndCancel) {
     EXPECT_TRUE(prompts_.shown.empty());
     EXPECT_EQ(Text(ids::analyze::LabelEstimate), L"");
     EXPECT_TRUE(nvtest::Exists(data_ / L"notes.txt"));
+}
+
+TEST_F(AnalyzeWindow, DetailsAfterACleanSayWhatWasLeftAndWhy) {
+    const std::wstring held = data_ / L"cache\\f3.bin";
+    ScopedFile hold(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hold);
+    Click(w_->control(ids::Command1));
+    HWND rows = w_->control(ids::ListView1);
+    EXPECT_EQ(Cell(rows, 1, 1), L"Done");  // the clean's own rows, as ever
+    EXPECT_TRUE(IsWindowEnabled(w_->control(ids::analyze::Details)));
+
+    DoubleClickRow(1);
+    ASSERT_NE(frmDetails::Window(), nullptr);
+    EXPECT_EQ(ui::GetText(frmDetails::Control(ids::details::Caption)), L"What the clean removed, and what it left");
+    HWND list = frmDetails::Control(ids::details::List);
+    const auto paths = Column(list, 1), results = Column(list, 3);
+    ASSERT_EQ(paths, (std::vector<std::wstring>{data_ / L"notes.txt", held, data_ / L"cache"}));
+    EXPECT_EQ(results, (std::vector<std::wstring>{L"Removed", L"Left: in use by another program", L"Removed"}));
+    hold.reset();
+    EXPECT_TRUE(nvtest::Exists(held));
 }
 
 }  // namespace
