@@ -5,9 +5,9 @@
 //   details_bench.exe OP FOLDER
 //
 // OP: analyze (a preview of deleting every file of the tree, heard by the
-// details listing, then sorted by size as the details window does), plain
-// or secure (every file deleted, without or with overwriting), noop (the
-// process's baseline).
+// details listing, then sorted by size as the details window does), preview
+// (the same walk heard by nobody), plain or secure (every file deleted,
+// without or with overwriting), noop (the process's baseline).
 // Prints "seconds=S targets=N sort_seconds=T max_gap_ms=G peak_ws=P".
 // Destructive: runs only inside a sandboxed prefix, on folders below
 // C:\nvbench.
@@ -65,10 +65,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "Refusing to run: FOLDER must lie below C:\\nvbench\n");
         return 2;
     }
-    nv::engine::RunDetails details(op == L"analyze", op == L"secure");
-    nv::EraseContext ctx(op == L"analyze");
+    const bool preview = op == L"analyze" || op == L"preview";
+    nv::engine::RunDetails details(preview, op == L"secure");
+    nv::EraseContext ctx(preview);
     ctx.set_pump(Pump);
-    ctx.set_sink(&details);
+    if (op != L"preview") ctx.set_sink(&details);
     double sortSeconds = 0;
     const double start = Now();
     g_lastPump = start;
@@ -86,6 +87,8 @@ int wmain(int argc, wchar_t** argv) {
         for (size_t i = 0; i < std::min<size_t>(order.size(), 40); ++i) chars += details.Target(order[i]).size();
         sortSeconds = Now() - sortStart;
         if (chars == 0 && !order.empty()) return 1;
+    } else if (op == L"preview") {
+        nv::allerase::DeleteAllFilesInTree(ctx, folder);
     } else if (op == L"plain" || op == L"secure") {
         ctx.set_secure(op == L"secure");
         nv::allerase::DeleteAllFilesInTree(ctx, folder);

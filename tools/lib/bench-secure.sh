@@ -2,7 +2,8 @@
 # Analyze's listing and secure deletion (tools/bench --secure), in the
 # sandboxed prefix build/wine/bench-prefix:
 #   - secure deletion of a 1 GiB set of files (256 files of 4 MiB, real
-#     data) against GNU `shred -n 0 -z -u` on a copy of the same files;
+#     data) against GNU `shred -n 0 -z -u` on a copy of the same files (and
+#     against `shred --remove=unlink`, which skips -u's renames and syncs);
 #   - the cost of the option on a cache of real files: every file deleted
 #     with and without overwriting;
 #   - an Analyze of a large cache: the preview heard by the details listing,
@@ -81,16 +82,18 @@ native() {  # KEY CMD...: a Linux command, wall clock
   t1=$EPOCHREALTIME
   awk -v k="$1" -v a="$t0" -v b="$t1" 'BEGIN { printf "%s seconds=%.3f\n", k, b - a }' >>"$log"
 }
-shred_all() { find "$1" -type f -print0 | xargs -0 shred -n 0 -z -u; }
+shred_all() { find "$1" -type f -print0 | xargs -0 shred -n 0 -z "${@:2}"; }
 
 for round in $(seq "$rounds"); do
   nv_log "Round $round of $rounds"
-  c=$(fresh gib); native shred shred_all "$work/$c"; rm -rf "${work:?}/$c"
+  c=$(fresh gib); native shred shred_all "$work/$c" -u; rm -rf "${work:?}/$c"
+  c=$(fresh gib); native shred-unlink shred_all "$work/$c" --remove=unlink; rm -rf "${work:?}/$c"
   c=$(fresh gib); ours secure-gib secure "work/$c"; rm -rf "${work:?}/$c"
   c=$(fresh gib); ours plain-gib plain "work/$c"; rm -rf "${work:?}/$c"
   c=$(fresh "cache-$files"); ours plain-cache plain "work/$c"; rm -rf "${work:?}/$c"
   c=$(fresh "cache-$files"); ours secure-cache secure "work/$c"; rm -rf "${work:?}/$c"
   ours analyze analyze "analyze-$analyze"
+  ours preview preview "analyze-$analyze"
 done
 ours noop noop "analyze-$analyze"
 
@@ -105,8 +108,10 @@ compare() {  # LABEL OURS OTHER-LABEL OTHER
 
 echo "Secure deletion and Analyze benchmark: $rounds round(s), medians"
 compare "secure deletion of 1 GiB (256 files)" secure-gib "shred -n 0 -z -u" shred
+compare "secure deletion of 1 GiB" secure-gib "shred -n 0 -z --remove=unlink (one rename-free removal)" shred-unlink
 compare "secure deletion of 1 GiB" secure-gib "the same files deleted without overwriting" plain-gib
 compare "secure deletion of a $files-file cache" secure-cache "the same cache deleted without overwriting" plain-cache
+compare "Analyze of $analyze files (listed for the details)" analyze "the same preview heard by nobody" preview
 targets=$(med analyze targets)
 awk -v t="$targets" -v s="$(med analyze seconds)" -v o="$(med analyze sort_seconds)" -v g="$(med analyze max_gap_ms)" \
   -v p="$(med analyze peak_ws)" -v b="$(med noop peak_ws)" 'BEGIN {
