@@ -19,6 +19,16 @@ namespace {
 
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
+// A link key planted in its place would carry the kept addresses to
+// wherever it points.
+bool IsLinkKey(HKEY root, const wchar_t* sub) {
+    ScopedKey k;
+    if (RegOpenKeyExW(root, sub, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS) return false;
+    DWORD type = 0;
+    return RegQueryValueExW(k.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
 // True when the window in front is a dialog of process pid.
 bool DialogInFront(DWORD pid) {
     HWND front = GetForegroundWindow();
@@ -41,7 +51,7 @@ void WaitUntilReady(RunContext& ctx, HANDLE process, DWORD ms) {
 
 void TypedUrls(RunContext& ctx) {
     ctx.AddKeys(allerase::DeleteRegKey(ctx.erase, HKEY_CURRENT_USER, kTypedUrls));
-    if (ctx.erase.preview()) return;
+    if (ctx.erase.preview() || IsLinkKey(HKEY_CURRENT_USER, kTypedUrls)) return;
     const std::vector<std::wstring> keep = keeplists::ReadUrlKeepList();
     const std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
     regfun::CreateRegKey(key);

@@ -3,6 +3,7 @@
 // must be the clean's), then the clean.
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -260,7 +261,9 @@ TEST_F(Items, FileItemsRemoveExactlyTheirTargets) {
         std::string ini = nvtest::ReadText(D(L"Maxthon\\SharedAccount\\Config\\Config.ini"));
         EXPECT_EQ(ini.find("TypedUrls") == std::string::npos, c.maxthonCleaned);
         EXPECT_NE(ini.find("[Other]"), std::string::npos);
-        if (c.maxthonCleaned) EXPECT_TRUE(nvtest::IsDir(D(L"Maxthon\\SharedAccount\\Downloads")));
+        if (c.maxthonCleaned) {
+            EXPECT_TRUE(nvtest::IsDir(D(L"Maxthon\\SharedAccount\\Downloads")));
+        }
     }
 }
 
@@ -493,6 +496,49 @@ TEST_F(Items, OfficeLayoutByVersionAndNoKeyWithoutOffice) {
     probes_ = 0;
     Run(true);
     EXPECT_EQ(probes_, 1);  // asked even with no Office item selected
+}
+
+}  // namespace
+
+namespace {
+
+// HKCU\<sub> as the kernel names it, for a link's target.
+std::wstring NtUserKey(const std::wstring& sub) {
+    nv::ScopedHandle token;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put());
+    BYTE buf[256];
+    DWORD n = 0;
+    GetTokenInformation(token.get(), TokenUser, buf, sizeof buf, &n);
+    LPWSTR sid = nullptr;
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buf)->User.Sid, &sid);
+    std::wstring out = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + sub;
+    LocalFree(sid);
+    return out;
+}
+
+TEST_F(Items, TypedUrlsAsALinkKeyNeverReachItsTarget) {
+    nvtest::TestKey target(L"typedurls-target");
+    nvtest::SetString(HKEY_CURRENT_USER, target.sub(), L"keep", L"me");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, kTypedUrls);
+    nv::ScopedKey link;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTypedUrls.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.put(), nullptr),
+              ERROR_SUCCESS);
+    std::wstring to = NtUserKey(target.sub());
+    ASSERT_EQ(RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.data()),
+                             static_cast<DWORD>(to.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    link.reset();
+    ASSERT_EQ(StringValue(HKEY_CURRENT_USER, kTypedUrls, L"keep"), L"me");  // the link works
+    nvtest::WriteText(AppFile(L"keepurl.dat"), "http://kept.example/\r\n");
+    Select(L"EXPLORER", L"location");
+    PreviewThenClean();
+    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, target.sub(), L"url1"));
+    nv::ScopedKey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrls.c_str(), REG_OPTION_OPEN_LINK, DELETE, k.put()) == ERROR_SUCCESS)
+        RegDeleteKeyW(k.get(), L"");
+    k.reset();
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrls.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, k.put()), ERROR_SUCCESS);
 }
 
 }  // namespace
