@@ -59,10 +59,15 @@ void TypedUrls(RunContext& ctx) {
 }
 
 void ClearUrlHistory(RunContext& ctx) {
+    // Even opening the store can create the browser's folders: a preview
+    // only says that the store would be emptied.
+    if (ctx.erase.preview()) {
+        ctx.erase.Report(RemovalKind::UrlHistory, L"");
+        return;
+    }
     ComScope com;
     auto history = keeplists::CURLHistory::Create();
-    if (!history || history->Count() == 0) return;
-    if (ctx.erase.preview() || SUCCEEDED(history->Clear())) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    if (history && history->Count() > 0 && SUCCEEDED(history->Clear())) ctx.erase.Report(RemovalKind::UrlHistory, L"");
 }
 
 void Cookies(RunContext& ctx) {

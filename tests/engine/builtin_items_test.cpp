@@ -26,6 +26,9 @@ using namespace nv::engine;
 namespace {
 
 const std::wstring kShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// Wine writes the browser's shell folders anew from these when the URL
+// history store is created.
+const std::wstring kUserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const std::wstring kTypedUrls = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 const std::wstring kMaxthonKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Maxthon2";
 const std::wstring kYahooHelp = L"SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR";
@@ -117,6 +120,9 @@ protected:
     SavedValue cookies_{HKEY_CURRENT_USER, kShellFolders, L"Cookies", D(L"Cookies").c_str()};
     SavedValue history_{HKEY_CURRENT_USER, kShellFolders, L"History", D(L"History").c_str()};
     SavedValue favorites_{HKEY_CURRENT_USER, kShellFolders, L"Favorites", D(L"Favorites").c_str()};
+    SavedValue userCache_{HKEY_CURRENT_USER, kUserShellFolders, L"Cache", D(L"Cache").c_str()};
+    SavedValue userCookies_{HKEY_CURRENT_USER, kUserShellFolders, L"Cookies", D(L"Cookies").c_str()};
+    SavedValue userHistory_{HKEY_CURRENT_USER, kUserShellFolders, L"History", D(L"History").c_str()};
     SavedValue personal_{HKEY_CURRENT_USER, kShellFolders, L"Personal", D(L"Docs").c_str()};
     SavedValue maxthon_{HKEY_LOCAL_MACHINE, kMaxthonKey, L"InstallLocation", (L"  " + D(L"Maxthon") + L" ").c_str()};
     SavedValue yahoo_{HKEY_LOCAL_MACHINE, kYahooHelp, L"", (D(L"Yahoo") + L"\\").c_str()};
@@ -360,6 +366,10 @@ TEST_F(Items, CookieLinksPlantedFromLinuxAreNotFollowed) {
     EXPECT_EQ(nvtest::ReadText(c + L"\\target\\keep.txt").size(), 1000u);
     EXPECT_EQ(nvtest::ReadText(c + L"\\target\\config.ini"), "[S]\r\nk=v\r\n");
     EXPECT_TRUE(nvtest::Exists(c + L"\\tree\\sub\\real.txt"));
+    // The cookie folder itself a link: refused whole.
+    cookies_.Set((c + L"\\tree\\dlink").c_str());
+    EXPECT_EQ(PreviewThenClean().bytes, 0);
+    EXPECT_EQ(nvtest::ReadText(c + L"\\target\\dir\\inner.txt").size(), 2000u);
 }
 
 TEST_F(Items, InternetExplorerVersionsDecideCommandsAndInPrivate) {
