@@ -41,11 +41,17 @@ restore() {
 trap restore EXIT
 
 # Files: path below the data folder | size | whether the clean removes it.
+# Names ending in a dot or a blank cannot be addressed safely under Wine: the
+# erase primitives refuse them rather than risk another file.
 files='Cache/Content.IE5/index.dat|100|gone
 Cache/Content.IE5/x/page.htm|200|gone
 Cookies/u@kept.txt|10|kept
 Cookies/u@case.txt|20|gone
 Cookies/index.dat|30|gone
+Cookies/dot.txt.|34|kept
+Cookies/blank.txt |35|kept
+Local/Google/Chrome/User Data/Default/History.|36|kept
+Local/Google/Chrome/User Data/Default/sub/History |37|kept
 Cookies/ü日本.txt|33|kept
 History/History.IE5/index.dat|5|kept
 Favorites/Links/a.url|40|gone
