@@ -10,7 +10,6 @@
 #include "foundation/launcher.h"
 #include "foundation/regfun.h"
 #include "foundation/system.h"
-#include "foundation/text.h"
 
 namespace nv::engine {
 namespace {

@@ -407,29 +407,6 @@ TEST_F(Items, InternetExplorerVersionsDecideCommandsAndInPrivate) {
     }
 }
 
-TEST_F(Items, IndexFilesAreMarkedForTheNextStart) {
-    nvtest::WriteFile(D(L"Cache\\Content.IE5\\index.dat"), 1);
-    nvtest::WriteFile(D(L"History\\History.IE5\\index.dat"), 1);
-    nvtest::WriteFile(D(L"Cookies\\index.dat"), 1);
-    Select(L"EXPLORER", L"index");
-    Counters got = Run(true);
-    EXPECT_EQ(got.bytes, 3500000);
-    EXPECT_EQ(sink_.Count(RemovalKind::AtReboot), 3u);
-    ASSERT_EQ(view_.rows.size(), 2u);
-    EXPECT_EQ(view_.rows[0].status, L"Need to reboot your computer!");
-    EXPECT_TRUE(nvtest::Exists(D(L"Cookies\\index.dat")));
-}
-
-TEST_F(Items, FavoritesAreEmptiedAndCreatedAgain) {
-    nvtest::WriteFile(D(L"Favorites\\Links\\a.url"), 25);
-    nvtest::WriteFile(D(L"Favorites\\b.url"), 15);
-    Select(L"EXPLORER", L"favorites");
-    EXPECT_EQ(PreviewThenClean().bytes, 40);
-    EXPECT_TRUE(nvtest::IsDir(D(L"Favorites")));
-    EXPECT_FALSE(nvtest::Exists(D(L"Favorites\\Links")));
-    EXPECT_TRUE(prompts_.shown.empty());
-}
-
 // The IE 6 forms step: keys go to a dialog of the started process while it
 // is in front, and to nothing else.
 TEST_F(Items, FormKeysGoOnlyToTheStartedDialog) {
