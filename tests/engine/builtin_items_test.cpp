@@ -13,6 +13,7 @@
 #include "engine/ie_items.h"
 #include "foundation/apppath.h"
 #include "foundation/listfile.h"
+#include "foundation/system.h"
 #include "foundation/text.h"
 #include "recorders.h"
 #include "recording_view.h"
@@ -350,6 +351,11 @@ TEST_F(Items, CookiesAreKeptOnlyByTheirExactFullPath) {
     EXPECT_EQ(GetFileAttributesW((folder + L"\\u@keptHidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN,
               DWORD(FILE_ATTRIBUTE_HIDDEN));
     erasetest::SetAttrs(folder + L"\\u@readonly.txt", FILE_ATTRIBUTE_NORMAL);
+    // A cookie folder that is the user's profile itself is refused.
+    cookies_.Set(EnvironmentText(L"USERPROFILE").c_str());
+    sink_ = nvtest::RecordingSink();
+    EXPECT_EQ(PreviewThenClean().bytes, 0);
+    EXPECT_EQ(sink_.Count(RemovalKind::Refused), 4u);  // both items, in the preview and the clean
 }
 
 TEST_F(Items, CookieLinksPlantedFromLinuxAreNotFollowed) {

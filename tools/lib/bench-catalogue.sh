@@ -88,7 +88,7 @@ declare -A secs peak result
 n=0
 # measure MODE: a fresh copy of the stores, the executable on it.
 measure() {
-  local mode=$1 line s p
+  local mode=$1 line s c p
   n=$((n + 1))
   mkdir -p "$work"
   cp -a "$base/$tmpl" "$work/c$n"
@@ -96,10 +96,12 @@ measure() {
     { nv_log "catalogue_bench $mode failed"; exit 1; }
   rm -rf "${work:?}/c$n"
   s=${line#seconds=}; s=${s%% *}
+  c=${line#*cpu=}; c=${c%% *}
   p=${line##*peak_ws=}
   secs[$mode]="${secs[$mode]:-} $s"
+  secs[$mode-cpu]="${secs[$mode-cpu]:-} $c"
   [ "${peak[$mode]:-0}" -ge "$p" ] || peak[$mode]=$p
-  result[$mode]=$(sed 's/^seconds=[^ ]* //; s/ peak_ws=.*//' <<< "$line")
+  result[$mode]=$(sed 's/^seconds=[^ ]* cpu=[^ ]* //; s/ peak_ws=.*//' <<< "$line")
 }
 
 for round in $(seq "$rounds"); do
@@ -125,10 +127,12 @@ echo "Catalogue benchmark: $files cache files, $rounds round(s), medians"
 ratio "catalogue run vs bare primitives" run bare
 ratio "catalogue preview vs bare primitives (preview)" run-preview bare-preview
 echo "median of the rounds' own ratios: run/bare $(paired run bare), preview $(paired run-preview bare-preview)"
+ratio "process CPU time, run vs bare" run-cpu bare-cpu
+ratio "process CPU time, preview vs bare (preview)" run-preview-cpu bare-preview-cpu
 for pair in "run bare" "run-preview bare-preview"; do
   set -- $pair
   if [ "${result[$1]}" = "${result[$2]}" ]; then echo "$1 and $2 counted the same: ${result[$1]}"
   else echo "MISMATCH: $1 counted ${result[$1]}, $2 counted ${result[$2]}"; fi
 done
 echo "peak working set: run $(mib run), bare $(mib bare), run-preview $(mib run-preview), bare-preview $(mib bare-preview); process baseline $(mib noop)"
-for k in run bare run-preview bare-preview; do echo "raw seconds $k:${secs[$k]}"; done
+for k in run bare run-preview bare-preview; do echo "raw seconds $k:${secs[$k]} (cpu:${secs[$k-cpu]})"; done
