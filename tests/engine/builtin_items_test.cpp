@@ -35,18 +35,25 @@ const std::wstring kMaxthonKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const std::wstring kYahooHelp = L"SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR";
 const std::wstring kWindowsMail = L"Software\\Microsoft\\Windows Mail";
 
-// A string value set for the test's lifetime (nullptr removes it), then put back.
+// A string value set for the test's lifetime (nullptr removes it), then put
+// back as it was, type included.
 class SavedValue {
 public:
     SavedValue(HKEY root, std::wstring sub, std::wstring name, const wchar_t* value)
         : root_(root), sub_(std::move(sub)), name_(std::move(name)) {
         wchar_t buf[1024];
         DWORD size = sizeof buf;
-        had_ = RegGetValueW(root_, sub_.c_str(), name_.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) == ERROR_SUCCESS;
+        had_ = RegGetValueW(root_, sub_.c_str(), name_.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                            &type_, buf, &size) == ERROR_SUCCESS;
         if (had_) old_ = buf;
         Set(value);
     }
-    ~SavedValue() { Set(had_ ? old_.c_str() : nullptr); }
+    ~SavedValue() {
+        Set(nullptr);
+        if (had_)
+            RegSetKeyValueW(root_, sub_.c_str(), name_.c_str(), type_, old_.c_str(),
+                            static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
+    }
     void Set(const wchar_t* value) {
         if (value) nvtest::SetString(root_, sub_, name_, value);
         else RegDeleteKeyValueW(root_, sub_.c_str(), name_.c_str());
@@ -55,6 +62,7 @@ public:
 private:
     HKEY root_;
     std::wstring sub_, name_, old_;
+    DWORD type_ = REG_SZ;
     bool had_ = false;
 };
 
@@ -88,7 +96,12 @@ protected:
             return office_;
         };
     }
-    void TearDown() override { SetAppFolderForTests(L""); }
+    void TearDown() override {
+        SetAppFolderForTests(L"");
+        // Keys of programs the prefix does not have.
+        nvtest::DeleteTree(HKEY_LOCAL_MACHINE, kMaxthonKey);
+        nvtest::DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}");
+    }
 
     void Select(const wchar_t* section, const wchar_t* key, const wchar_t* value = L"1") {
         Inifun::WriteIniValue(profile::ProfilePath(), section, key, value);

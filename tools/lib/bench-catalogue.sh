@@ -115,20 +115,21 @@ rm -rf "$work"
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 med() { echo "${secs[$1]}" | median; }
-ratio() { awk -v l="$1" -v a="$(med "$2")" -v b="$(med "$3")" 'BEGIN { printf "%s: %.2f s / %.2f s ratio=%.3f\n", l, a, b, (b > 0 ? a / b : 0) }'; }
-# Each round's own ratio: steadier than the medians when the machine's load drifts.
-paired() {
-  paste <(tr ' ' '\n' <<< "${secs[$1]}" | grep -v '^$') <(tr ' ' '\n' <<< "${secs[$2]}" | grep -v '^$') |
-    awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | median
+# "LABEL: median s / median s ratio=R", R the median of the rounds' own
+# ratios, which the machine's drifting load disturbs less than the medians.
+ratio() {
+  local r
+  r=$(paste <(tr ' ' '\n' <<< "${secs[$2]}" | grep -v '^$') <(tr ' ' '\n' <<< "${secs[$3]}" | grep -v '^$') |
+        awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | median)
+  awk -v l="$1" -v a="$(med "$2")" -v b="$(med "$3")" -v r="$r" 'BEGIN { printf "%s: %.2f s / %.2f s ratio=%.3f\n", l, a, b, r }'
 }
 mib() { awk -v p="${peak[$1]:-0}" 'BEGIN { printf "%.1f MiB", p / 1048576 }'; }
 
 echo "Catalogue benchmark: $files cache files, $rounds round(s), medians"
 ratio "catalogue run vs bare primitives" run bare
+ratio "catalogue run vs bare primitives, process CPU time" run-cpu bare-cpu
 ratio "catalogue preview vs bare primitives (preview)" run-preview bare-preview
-echo "median of the rounds' own ratios: run/bare $(paired run bare), preview $(paired run-preview bare-preview)"
-ratio "process CPU time, run vs bare" run-cpu bare-cpu
-ratio "process CPU time, preview vs bare (preview)" run-preview-cpu bare-preview-cpu
+ratio "catalogue preview vs bare primitives (preview), process CPU time" run-preview-cpu bare-preview-cpu
 for pair in "run bare" "run-preview bare-preview"; do
   set -- $pair
   if [ "${result[$1]}" = "${result[$2]}" ]; then echo "$1 and $2 counted the same: ${result[$1]}"
