@@ -60,22 +60,39 @@ Roaming/Mozilla/Firefox/Profiles/a.default/places.sqlite|1000|gone
 Roaming/Mozilla/Firefox/Profiles/a.default/cookies.sqlite|300|gone
 Roaming/Mozilla/Firefox/Profiles/a.default/key3.db|7|gone
 Roaming/Mozilla/Firefox/Profiles/a.default/prefs.js|9|kept
+Roaming/Mozilla/Firefox/Profiles/c/deep/places.sqlite|50|gone
+Roaming/Mozilla/Firefox/Profiles/c/Places.sqlite|8|kept
 Local/Mozilla/Firefox/Profiles/a.default/Cache/0/A1|400|gone
+Local/Mozilla/Firefox/Profiles/a.default/cache2/B2|3|kept
 Roaming/Opera/Opera/wand.dat|11|gone
+Roaming/Opera/Opera/profile/Sessions/s.win|6|gone
 Local/Opera/Opera/cache/g_0000/o.tmp|12|gone
+Local/Opera/Opera/thumbnails/t.png|7|gone
+Roaming/Mozilla/Profiles/p/localstore.rdf|3|gone
+Roaming/Mozilla/Profiles/p/Cache/x|4|gone
 Roaming/Netscape/NSB/Profiles/p/history.dat|13|gone
 Roaming/Netscape/Navigator/Profiles/p/history.dat|14|kept
 Maxthon/SharedAccount/Data/history2.dat|15|gone
 Maxthon/SharedAccount/Downloads/f.zip|16|gone
+Maxthon/SharedAccount/Data/Dynamic.ini|2|kept
 Local/Google/Chrome/User Data/Default/History|17|gone
 Local/Google/Chrome/User Data/Default/Extensions/x/History|18|gone
 Local/Google/Chrome/User Data/Default/other/history|19|kept
 Local/Google/Chrome/User Data/Default/Cache/data_0|20|gone
 Roaming/Apple Computer/Safari/Cookies/Cookies.plist|21|gone
+Roaming/Apple Computer/Safari/History.plist|9|gone
+Local/Apple Computer/Safari/History/h|8|gone
+Local/Apple Computer/Safari/History/sub/h|1|kept
 Roaming/ICQ/u/Application.qdb|22|gone
 Docs/ICQ/u/receivedFILES/r.jpg|23|gone
+Docs/ICQ/v/x/ReceivedFiles/r.jpg|5|gone
+Docs/ICQ/v/Received/r.jpg|1|kept
+Local/AIM/aimx.bin|20|gone
 Docs/my chat logs/c.xml|24|gone
 Yahoo/Profiles/p.dat|25|gone
+Yahoo/Other/b.dat|1|kept
+Roaming/Microsoft/Address Book/me.WAB|4|gone
+Local/Identities/{x}/Deleted Items.dbx|5|gone
 Local/Identities/{x}/Sent Items.dbx|26|gone
 Mail/a/acct.oeaccount|27|gone
 target/secret.db|1000|kept
@@ -356,7 +373,7 @@ done
 # The cache and cookie index files go with their folders' items before.
 check "preview lists the one reboot mark" diff <(grep $'^atreboot\t' "$out") \
   <(printf 'atreboot\tC:\\nvtest-cat\\data\\History\\History.IE5\\index.dat\t0\n')
-check "preview counts places.sqlite once" [ "$(grep -c 'places.sqlite' "$out")" = 1 ]
+check "preview counts each places.sqlite once (three items remove it)" [ "$(grep -c 'places\.sqlite' "$out")" = 2 ]
 check "preview refuses the planted links" [ "$(grep -c $'^refused\t' "$out")" -ge 4 ]
 preview_total=$(grep '^Preview: ' "$out" | sed 's/^Preview: //')
 
@@ -393,7 +410,11 @@ check "no Office: kept MRUKeywords" grep -qxF '"MRUKeywords"="stays"' "$tmp/afte
 check "Yahoo! user id removed, other value kept" eval '! grep -qF "\"Yahoo! User ID\"" "$tmp/after" && grep -qxF "\"Other\"=\"stays\"" "$tmp/after"'
 
 # --- Every key of every built-in section, the Windows items included ------
+# Without keepurl.dat the typed addresses end as an empty key; without NSB
+# the Navigator profiles are cleaned.
 profile 1
+rm "$app/keepurl.dat"
+rm -rf "$D/Roaming/Netscape/NSB"
 run /preview
 check "every item: preview exits 0" [ $rc -eq 0 ]
 check "every item: preview rows in catalogue order" diff <(grep -P '\t(Done|Need to reboot your computer!)?$' "$out") \
@@ -403,5 +424,10 @@ run /clean
 check "every item: clean exits 0" [ $rc -eq 0 ]
 check "every item: clean rows in catalogue order" diff <(head -n -1 "$out") <(rows <<< "$labels")
 check "every item: registry count equals the preview's" grep -qF "$preview_keys" "$out"
+check "every item: Navigator profiles cleaned without NSB" [ ! -e "$D/Roaming/Netscape/Navigator/Profiles/p/history.dat" ]
+state > "$tmp/after"
+check "no keep list: an empty typed-address key" diff \
+  <(sed -n '/^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\]$/,/^$/p' "$tmp/after") \
+  <(printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n\n')
 
 exit $fail

@@ -66,17 +66,6 @@ private:
     bool had_ = false;
 };
 
-std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& sub) {
-    std::vector<std::wstring> names;
-    nv::ScopedKey k;
-    if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return names;
-    wchar_t name[256];
-    for (DWORD i = 0, n = 256; RegEnumValueW(k.get(), i, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, n = 256)
-        names.push_back(name);
-    return names;
-}
-
 std::wstring StringValue(HKEY root, const std::wstring& sub, const std::wstring& name) {
     wchar_t buf[1024] = {};
     DWORD size = sizeof buf;
@@ -138,8 +127,8 @@ protected:
     SavedValue userCookies_{HKEY_CURRENT_USER, kUserShellFolders, L"Cookies", D(L"Cookies").c_str()};
     SavedValue userHistory_{HKEY_CURRENT_USER, kUserShellFolders, L"History", D(L"History").c_str()};
     SavedValue personal_{HKEY_CURRENT_USER, kShellFolders, L"Personal", D(L"Docs").c_str()};
-    SavedValue maxthon_{HKEY_LOCAL_MACHINE, kMaxthonKey, L"InstallLocation", (L"  " + D(L"Maxthon") + L" ").c_str()};
-    SavedValue yahoo_{HKEY_LOCAL_MACHINE, kYahooHelp, L"", (D(L"Yahoo") + L"\\").c_str()};
+    SavedValue maxthon_{HKEY_LOCAL_MACHINE, kMaxthonKey, L"InstallLocation", nullptr};
+    SavedValue yahoo_{HKEY_LOCAL_MACHINE, kYahooHelp, L"", nullptr};
     SavedValue store_{HKEY_CURRENT_USER, kWindowsMail, L"Store Root", D(L"Mail").c_str()};
     nvtest::RecordingLauncher launcher_;
     nvtest::RecordingPrompter prompts_;
@@ -165,133 +154,9 @@ TEST(Catalogue, EveryProfileKeyHasItsItemAndNothingElseIsThere) {
     EXPECT_EQ(catalogueKeys.size(), 137u);
 }
 
-// Files below the data folder: those marked `goes` must be gone after the
-// clean, the others must stay.
-struct File {
-    const wchar_t* path;
-    int size;
-    bool goes;
-};
-struct Sel {
-    const wchar_t* section;
-    const wchar_t* key;
-    const wchar_t* value = L"1";
-};
-struct FileCase {
-    const char* name;
-    std::vector<Sel> select;
-    std::vector<File> files;
-    double bytes;
-    double keys = 0;
-    bool maxthonCleaned = false;  // Config.ini loses TypedUrls and stays; Downloads stays, empty
-};
-
-TEST_F(Items, FileItemsRemoveExactlyTheirTargets) {
-    const FileCase cases[] = {
-        {"Firefox places.sqlite counted once by History, Address and bookmarks",
-         {{L"FIREFOX", L"Address"}, {L"FIREFOX", L"History"}, {L"FIREFOX", L"bookmarks"}},
-         {{L"Roaming\\Mozilla\\Firefox\\Profiles\\a.default\\places.sqlite", 100, true},
-          {L"Roaming\\Mozilla\\Firefox\\Profiles\\b\\deep\\places.sqlite", 50, true},
-          {L"Roaming\\Mozilla\\Firefox\\Profiles\\c\\Places.sqlite", 7, false}},
-         150},
-        {"Firefox cache folders in any case",
-         {{L"FIREFOX", L"cache"}},
-         {{L"Local\\Mozilla\\Firefox\\Profiles\\a\\Cache\\x.bin", 10, true},
-          {L"Local\\Mozilla\\Firefox\\Profiles\\a\\cache2\\y.bin", 3, false}},
-         10},
-        {"Netscape NSB profiles win over Navigator's",
-         {{L"Netscape", L"Location"}, {L"Netscape", L"History"}},
-         {{L"Roaming\\Netscape\\NSB\\Profiles\\p\\history.dat", 30, true},
-          {L"Roaming\\Netscape\\Navigator\\Profiles\\p\\history.dat", 40, false}},
-         30},
-        {"Netscape Navigator profiles without NSB",
-         {{L"Netscape", L"passwords"}, {L"Netscape", L"Cache"}},
-         {{L"Roaming\\Netscape\\Navigator\\Profiles\\p\\signons.txt", 4, true},
-          {L"Roaming\\Netscape\\Navigator\\Profiles\\p\\signons2.txt", 5, true},
-          {L"Roaming\\Netscape\\Navigator\\Profiles\\p\\CACHE\\c", 6, true},
-          {L"Roaming\\Netscape\\Navigator\\Profiles\\localstore.rdf", 7, true}},
-         22},
-        {"Chrome History in subfolders, not history",
-         {{L"Chrome", L"download"}, {L"Chrome", L"History"}, {L"Chrome", L"Cache"}},
-         {{L"Local\\Google\\Chrome\\User Data\\Default\\History", 20, true},
-          {L"Local\\Google\\Chrome\\User Data\\Default\\sub\\History", 5, true},
-          {L"Local\\Google\\Chrome\\User Data\\Default\\other\\history", 9, false},
-          {L"Local\\Google\\Chrome\\User Data\\Default\\Cache\\d\\f", 11, true}},
-         36},
-        {"Maxthon: 01 selects, yes does not; the section goes, Config.ini stays",
-         {{L"Maxthon", L"keywords", L"01"}, {L"Maxthon", L"settings", L"yes"}, {L"Maxthon", L"groups", L"1.0"},
-          {L"Maxthon", L"folder"}},
-         {{L"Maxthon\\SharedAccount\\Data\\history2.dat", 11, true},
-          {L"Maxthon\\SharedAccount\\Data\\LastSession.ini", 12, true},
-          {L"Maxthon\\SharedAccount\\Downloads\\sub\\d.bin", 13, true},
-          {L"Maxthon\\SharedAccount\\Data\\Dynamic.ini", 14, false}},
-         36,
-         0,
-         true},
-        {"MSN Explorer adds fixed amounts only",
-         {{L"MSN", L"Location"}, {L"MSN", L"cookies"}, {L"MSN", L"cache"}, {L"MSN", L"history"}},
-         {},
-         500000,
-         3},
-        {"Opera, Mozilla and Safari files and folders",
-         {{L"Opera", L"Address"}, {L"Opera", L"Sessions"}, {L"Opera", L"Images"}, {L"Mozilla", L"cache"},
-          {L"Safari", L"History"}},
-         {{L"Roaming\\Opera\\Opera\\typed_history.xml", 5, true},
-          {L"Roaming\\Opera\\Opera\\profile\\Sessions\\s.win", 6, true},
-          {L"Local\\Opera\\Opera\\thumbnails\\t.png", 7, true},
-          {L"Roaming\\Mozilla\\Profiles\\p\\localstore.rdf", 3, true},
-          {L"Roaming\\Mozilla\\Profiles\\p\\Cache\\x", 4, true},
-          {L"Local\\Apple Computer\\Safari\\History\\h", 8, true},
-          {L"Local\\Apple Computer\\Safari\\History\\sub\\h", 1, false},
-          {L"Roaming\\Apple Computer\\Safari\\History.plist", 9, true}},
-         42},
-        {"ICQ: the second item finds the file gone; ReceivedFiles in any case",
-         {{L"Messenger", L"icqsign"}, {L"Messenger", L"icqaccount"}, {L"Messenger", L"icqfiles"},
-          {L"Messenger", L"aolnames"}, {L"Messenger", L"aolpassword"}},
-         {{L"Roaming\\ICQ\\u\\Application.qdb", 100, true},
-          {L"Docs\\ICQ\\u\\ReceivedFiles\\r", 5, true},
-          {L"Docs\\ICQ\\v\\x\\RECEIVEDFILES\\r", 6, true},
-          {L"Docs\\ICQ\\v\\Received\\r", 1, false},
-          {L"Local\\AIM\\aimx.bin", 20, true}},
-         131},
-        {"Yahoo! profiles below the help folder, mail stores",
-         {{L"Messenger", L"yahooprofiles"}, {L"outlook", L"address"}, {L"outlook", L"deleted"},
-          {L"outlook", L"blocked"}, {L"mail", L"accounts"}},
-         {{L"Yahoo\\Profiles\\p\\a.dat", 9, true},
-          {L"Yahoo\\Other\\b.dat", 1, false},
-          {L"Roaming\\Microsoft\\Address Book\\me.WAB", 4, true},
-          {L"Local\\Identities\\{x}\\Deleted Items.dbx", 5, true},
-          {L"Mail\\acct\\a.oeaccount", 3, true}},
-         21,
-         5 + 5 + 1},
-    };
-    for (const FileCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        nvtest::RemoveTree(profile::ProfilePath());
-        nvtest::RemoveTree(data_.path());
-        nvtest::MakeDirs(data_.path());
-        for (const Sel& s : c.select) Select(s.section, s.key, s.value);
-        for (const File& f : c.files) nvtest::WriteFile(D(f.path), f.size);
-        nvtest::WriteText(D(L"Maxthon\\SharedAccount\\Config\\Config.ini"), "[TypedUrls]\r\na=1\r\n[Other]\r\nb=2\r\n");
-        Counters got = PreviewThenClean();
-        EXPECT_EQ(got.bytes, c.bytes);
-        EXPECT_EQ(got.regCount, c.keys);
-        for (const File& f : c.files) EXPECT_EQ(nvtest::Exists(D(f.path)), !f.goes) << nvtest::Narrow(f.path);
-        for (size_t i = 0; i + 1 < view_.rows.size(); ++i) EXPECT_EQ(view_.rows[i].status, L"Done");
-        std::string ini = nvtest::ReadText(D(L"Maxthon\\SharedAccount\\Config\\Config.ini"));
-        EXPECT_EQ(ini.find("TypedUrls") == std::string::npos, c.maxthonCleaned);
-        EXPECT_NE(ini.find("[Other]"), std::string::npos);
-        if (c.maxthonCleaned) {
-            EXPECT_TRUE(nvtest::IsDir(D(L"Maxthon\\SharedAccount\\Downloads")));
-        }
-    }
-}
-
 TEST_F(Items, UnreadableFoldersTouchNothing) {
     // "Error" stands for a value that could not be read: never a relative
     // folder of the current directory. Environment references are not expanded.
-    maxthon_.Set(nullptr);
-    yahoo_.Set(nullptr);
     cookies_.Set(nullptr);
     store_.Set(L"%USERPROFILE%\\Mail");
     for (const wchar_t* f : {L"Error\\SharedAccount\\Config\\Config.ini", L"Error\\SharedAccount\\Data\\history2.dat",
@@ -306,34 +171,6 @@ TEST_F(Items, UnreadableFoldersTouchNothing) {
     SetCurrentDirectoryW(L"C:\\");
     EXPECT_EQ(erasetest::Snapshot(data_.path()), before);
     EXPECT_EQ(c.bytes, 0);
-}
-
-TEST_F(Items, TypedUrlsAreTheKeepListInItsOrder) {
-    struct Case {
-        const wchar_t* key;
-        const char* keepFile;  // nullptr: no keepurl.dat
-        std::vector<std::wstring> values;
-        double keys;
-    } cases[] = {
-        {L"location", "http://two.example/  \r\nhttp://one.example/\r\n", {L"http://two.example/", L"http://one.example/"}, 3},
-        {L"Address", "http://one.example/\r\n", {L"http://one.example/"}, 13},
-        {L"location", nullptr, {}, 3},
-    };
-    for (const Case& c : cases) {
-        nvtest::RemoveTree(profile::ProfilePath());
-        nvtest::RemoveTree(AppFile(L"keepurl.dat"));
-        Select(std::wstring(c.key) == L"Address" ? L"AOL" : L"EXPLORER", c.key);
-        if (c.keepFile) nvtest::WriteText(AppFile(L"keepurl.dat"), c.keepFile);
-        for (const wchar_t* v : {L"url1", L"url2", L"url3", L"other"}) nvtest::SetString(HKEY_CURRENT_USER, kTypedUrls, v, v);
-        Counters got = PreviewThenClean();
-        EXPECT_EQ(got.regCount, c.keys);
-        ASSERT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, kTypedUrls));
-        std::vector<std::wstring> names = ValueNames(HKEY_CURRENT_USER, kTypedUrls);
-        ASSERT_EQ(names.size(), c.values.size());
-        for (size_t i = 0; i < c.values.size(); ++i)
-            EXPECT_EQ(StringValue(HKEY_CURRENT_USER, kTypedUrls, L"url" + std::to_wstring(i + 1)), c.values[i]);
-    }
-    nvtest::DeleteTree(HKEY_CURRENT_USER, kTypedUrls);
 }
 
 TEST_F(Items, CookiesAreKeptOnlyByTheirExactFullPath) {
