@@ -4,18 +4,7 @@
 #   cli_e2e.sh BIN_DIR
 set -u
 bin=$1
-fail=0
-check() {  # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok   - $1"; else echo "FAIL - $1"; fail=1; fi
-}
-
-# Only inside the sandboxed prefix that tools/test made.
-marker="${WINEPREFIX:-}/drive_c/norvale-sandbox.txt"
-if [ -z "${NORVALE_SANDBOX_TOKEN:-}" ] || [ ! -f "$marker" ] ||
-   [ "$(head -1 "$marker" | tr -d '\r')" != "$NORVALE_SANDBOX_TOKEN" ] || [ -e "$WINEPREFIX/dosdevices/z:" ]; then
-  echo "Refusing to run outside the sandboxed test prefix" >&2
-  exit 2
-fi
+. "$(dirname "$0")/lib.sh"
 
 c=$WINEPREFIX/drive_c
 app=$c/nvtest-e2e/app
