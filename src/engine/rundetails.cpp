@@ -46,6 +46,7 @@ void RowTally::Add(RemovalKind kind, double size) {
     case RemovalKind::RecycleBin: recycleBin = true; bytes += size; break;
     case RemovalKind::Clipboard: clipboard = true; break;
     case RemovalKind::RecentDocs: recentDocs = true; break;
+    case RemovalKind::UrlHistory: urlHistory = true; break;
     case RemovalKind::Refused: ++refused; break;
     }
 }
@@ -66,7 +67,7 @@ void RowTally::Add(Fate fate) {
 
 bool RowTally::Empty() const {
     return !files && !folders && !registry && !sections && !atReboot && !commands && !refused && !left &&
-           !recycleBin && !clipboard && !recentDocs && bytes == 0;
+           !recycleBin && !clipboard && !recentDocs && !urlHistory && bytes == 0;
 }
 
 std::wstring SizeText(double bytes) {
@@ -90,6 +91,7 @@ std::wstring EstimateText(const RowTally& t) {
     if (t.recycleBin) parts.push_back(L"will empty the Recycle Bin");
     if (t.clipboard) parts.push_back(L"will empty the clipboard");
     if (t.recentDocs) parts.push_back(L"will clear the recent documents list");
+    if (t.urlHistory) parts.push_back(L"will clear the browser's history");
     if (t.readOnly) parts.push_back(Count(t.readOnly, L"read-only file", L"read-only files") + L" will stay");
     if (t.refused) parts.push_back(Count(t.refused, L"target", L"targets") + L" left alone (link or protected)");
     std::wstring text = Join(parts, L"; ");

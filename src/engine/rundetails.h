@@ -23,7 +23,7 @@ struct RowTally {
     uint32_t files = 0, folders = 0, registry = 0, sections = 0, atReboot = 0, commands = 0, refused = 0;
     uint32_t left = 0, readOnly = 0;  // files that stay (readOnly: of them, read-only ones)
     uint32_t notOverwritten = 0;      // removed, but secure deletion could not overwrite them
-    bool recycleBin = false, clipboard = false, recentDocs = false;
+    bool recycleBin = false, clipboard = false, recentDocs = false, urlHistory = false;
     double bytes = 0;
 
     void Add(RemovalKind kind, double size);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "foundation/preview_state.h"
 
@@ -25,6 +26,7 @@ enum class RemovalKind {
     RecycleBin,  // the Recycle Bin emptied
     Clipboard,   // the clipboard emptied
     RecentDocs,  // the shell's recent-documents list cleared
+    UrlHistory,  // the browser's URL history store cleared
     Refused,     // a protected target or a link that was not touched
 };
 
@@ -79,8 +81,8 @@ public:
 
     void set_sink(EraseSink* sink) { sink_ = sink; }
     bool has_sink() const { return sink_ != nullptr; }
-    void Report(RemovalKind kind, const std::wstring& target, double bytes = 0) const {
-        if (sink_) sink_->OnRemoval({kind, target, bytes});
+    void Report(RemovalKind kind, std::wstring target, double bytes = 0) const {
+        if (sink_) sink_->OnRemoval({kind, std::move(target), bytes});
     }
     void ReportFate(const std::wstring& target, double bytes, Fate fate) const {
         if (sink_) sink_->OnFate(target, bytes, fate);

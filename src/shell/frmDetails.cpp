@@ -49,6 +49,7 @@ std::wstring Unnamed(RemovalKind kind) {
     case RemovalKind::RecycleBin: return L"(the Recycle Bin)";
     case RemovalKind::Clipboard: return L"(the clipboard)";
     case RemovalKind::RecentDocs: return L"(the recent documents list)";
+    case RemovalKind::UrlHistory: return L"(the browser's history)";
     default: return L"";
     }
 }

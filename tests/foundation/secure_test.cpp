@@ -164,7 +164,9 @@ TEST(SecureDeletion, FilesThatStayAreNeverWritten) {
     EXPECT_EQ(fates[ro], Fate::ReadOnly);
     EXPECT_EQ(fates[locked], Fate::InUse);
     EXPECT_EQ(fates[shared], Fate::KeptInUse);
-    if (layout.AllocationSize.QuadPart < layout.EndOfFile.QuadPart) EXPECT_EQ(fates[sparse], Fate::KeptUnmapped);
+    if (layout.AllocationSize.QuadPart < layout.EndOfFile.QuadPart) {
+        EXPECT_EQ(fates[sparse], Fate::KeptUnmapped);
+    }
     ASSERT_EQ(preview.fates.size(), 1u);  // a preview foresees the read-only file only
     EXPECT_EQ(preview.fates[0], std::make_pair(ro, Fate::ReadOnly));
 }
