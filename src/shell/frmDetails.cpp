@@ -24,9 +24,9 @@ constexpr struct {
     int format;
 } kColumns[] = {
     {L"Kind", 74, LVCFMT_LEFT},
-    {L"Path or key", 390, LVCFMT_LEFT},
-    {L"Size", 86, LVCFMT_RIGHT},
-    {L"Result", 150, LVCFMT_LEFT},
+    {L"Path or key", 320, LVCFMT_LEFT},
+    {L"Size", 80, LVCFMT_RIGHT},
+    {L"Result", 226, LVCFMT_LEFT},
 };
 
 struct State {
@@ -112,6 +112,8 @@ std::wstring TotalText(const RunDetails::Row& row, size_t shown) {
     const engine::RowTally& t = row.tally;
     std::wstring text = L"Total: " + std::to_wstring(shown) + (shown == 1 ? L" target, " : L" targets, ") +
                         engine::SizeText(t.bytes);
+    if (t.left) text += L"; " + std::to_wstring(t.left) + (g.details->preview() ? L" will stay" : L" left");
+    if (t.notOverwritten) text += L"; " + std::to_wstring(t.notOverwritten) + L" not overwritten";
     if (g.details->truncated() && row.last == g.details->TargetCount())
         text += L" (the list stops at " + std::to_wstring(g.details->TargetCount()) + L" targets)";
     return text;

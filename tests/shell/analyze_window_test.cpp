@@ -152,6 +152,7 @@ TEST_F(AnalyzeWindow, DetailsAfterACleanSayWhatWasLeftAndWhy) {
     const auto paths = Column(list, 1), results = Column(list, 3);
     ASSERT_EQ(paths, (std::vector<std::wstring>{data_ / L"notes.txt", held, data_ / L"cache"}));
     EXPECT_EQ(results, (std::vector<std::wstring>{L"Removed", L"Left: in use by another program", L"Removed"}));
+    EXPECT_EQ(ui::GetText(frmDetails::Control(ids::details::Total)), L"Total: 3 targets, 23.73 KB; 1 left");
     hold.reset();
     EXPECT_TRUE(nvtest::Exists(held));
 }
