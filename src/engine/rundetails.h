@@ -45,8 +45,6 @@ std::wstring ResultText(const RunDetails& details, size_t target);
 
 class RunDetails : public EraseSink {
 public:
-    static constexpr size_t kNoRow = static_cast<size_t>(-1);
-
     // preview: the run removes nothing (Analyze); secure: files are
     // overwritten before they are deleted. maxListed bounds the listing.
     RunDetails(bool preview, bool secure, size_t maxListed = 1'000'000);
