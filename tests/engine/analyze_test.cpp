@@ -2,8 +2,7 @@
 // estimates, and Analyze against the clean that follows it.
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "../foundation/erase_helpers.h"
 #include "engine/CleanNow.h"
 #include "engine/rundetails.h"
 #include "foundation/apppath.h"
@@ -191,25 +190,6 @@ protected:
         counters_ = c;
         return end;
     }
-    // Every file below data_ with its size.
-    std::map<std::wstring, std::string> Snapshot() {
-        std::map<std::wstring, std::string> files;
-        std::function<void(const std::wstring&)> walk = [&](const std::wstring& dir) {
-            WIN32_FIND_DATAW fd;
-            HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-            if (h == INVALID_HANDLE_VALUE) return;
-            do {
-                std::wstring n = fd.cFileName;
-                if (n == L"." || n == L"..") continue;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) walk(dir + L"\\" + n);
-                else files[dir + L"\\" + n] = nvtest::ReadText(dir + L"\\" + n);
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        };
-        walk(data_.path());
-        return files;
-    }
-
     const std::wstring kRunMru = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
     nvtest::ScratchDir app_{L"app"};
     nvtest::ScratchDir data_{L"data"};
@@ -223,7 +203,7 @@ protected:
 
 TEST_F(AnalyzeRun, ShowsWhatTheFollowingCleanRemovesAndChangesNothing) {
     const std::string profileBefore = nvtest::ReadText(profile::ProfilePath());
-    const auto filesBefore = Snapshot();
+    const auto filesBefore = erasetest::Snapshot(data_.path());
 
     RecordingView analyzeView;
     RunDetails analyzed(true, false);
@@ -246,7 +226,7 @@ TEST_F(AnalyzeRun, ShowsWhatTheFollowingCleanRemovesAndChangesNothing) {
     EXPECT_TRUE(analyzeView.totals.empty());
     // Nothing deleted, created, started or written.
     EXPECT_EQ(nvtest::ReadText(profile::ProfilePath()), profileBefore);
-    EXPECT_EQ(Snapshot(), filesBefore);
+    EXPECT_EQ(erasetest::Snapshot(data_.path()), filesBefore);
     EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, kRunMru));
     EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, key_.sub() + L"\\Tree\\Sub"));
     EXPECT_TRUE(launcher_.started.empty());
