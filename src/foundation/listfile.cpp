@@ -12,12 +12,14 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 bool HasBom(const std::string& bytes) { return bytes.compare(0, 3, kBom) == 0; }
 
-std::optional<std::string> ReadBytes(const std::wstring& path) {
+}  // namespace
+
+std::optional<std::string> ReadBytes(const std::wstring& path, unsigned long long maxBytes) {
     ScopedFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > kMaxListFileBytes)
+    if (!GetFileSizeEx(f.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t got = 0;
@@ -31,6 +33,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
     bytes.resize(got);
     return bytes;
 }
+
+namespace {
 
 std::vector<std::wstring> SplitLines(const std::wstring& text) {
     std::vector<std::wstring> lines;
@@ -91,7 +95,10 @@ std::optional<std::vector<std::wstring>> Read(const std::wstring& path) {
 }
 
 bool Write(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    std::string bytes = Encode(lines, false);
+    return ReplaceBytes(path, Encode(lines, false));
+}
+
+bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
     wchar_t tmp[MAX_PATH + 1] = {};
     // A fresh, unique file beside the target (same volume, so the move below
     // is a rename), never a fixed name that might already hold something.

@@ -28,6 +28,13 @@ std::optional<std::vector<std::wstring>> Read(const std::wstring& path);
 // leaves the old file whole). False when nothing was replaced.
 bool Write(const std::wstring& path, const std::vector<std::wstring>& lines);
 
+// The bytes of a file, at most maxBytes: nothing when it is missing,
+// unreadable or larger.
+std::optional<std::string> ReadBytes(const std::wstring& path, unsigned long long maxBytes = kMaxListFileBytes);
+
+// Replaces the file with these bytes in one step, as Write does.
+bool ReplaceBytes(const std::wstring& path, const std::string& bytes);
+
 // Appends one line, creating the file when it is missing. Appends in the
 // file's own encoding; an ANSI file that cannot hold the line is rewritten
 // whole as UTF-8 first. A file whose last line has no end gets one, so the
