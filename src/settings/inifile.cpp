@@ -62,7 +62,7 @@ IniFile IniFile::Parse(std::wstring_view text) {
         if (line.front() == L'[') {
             size_t close = line.find_last_of(L']');
             if (close != std::wstring_view::npos) {
-                ini.sections.push_back({std::wstring(line.substr(1, close - 1)), {}});
+                ini.sections.push_back({std::wstring(Trim(line.substr(1, close - 1))), {}});
                 continue;
             }
         }
