@@ -101,7 +101,8 @@ struct Walker {
 
 void ForEachMatch(std::wstring_view base, std::wstring_view relative, const MatchOptions& options,
                   const std::function<bool(const std::wstring&, DWORD)>& found) {
-    std::wstring whole = allerase::NormalizePath(std::wstring(base) + L"\\" + std::wstring(relative));
+    std::wstring whole = allerase::NormalizePath(base.empty() ? std::wstring(relative)
+                                                              : std::wstring(base) + L"\\" + std::wstring(relative));
     if (whole.empty()) return;
     std::wstring start = base.empty() ? std::wstring() : allerase::NormalizePath(base);
     if (start.empty()) {
