@@ -98,7 +98,7 @@ bool Write(const std::wstring& path, const std::vector<std::wstring>& lines) {
     return ReplaceBytes(path, Encode(lines, false));
 }
 
-bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
+bool ReplaceBytes(const std::wstring& path, const std::string& bytes, bool durable) {
     wchar_t tmp[MAX_PATH + 1] = {};
     // A fresh, unique file beside the target (same volume, so the move below
     // is a rename), never a fixed name that might already hold something.
@@ -106,10 +106,21 @@ bool ReplaceBytes(const std::wstring& path, const std::string& bytes) {
     bool ok = false;
     {
         ScopedFile f(CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ok = f && WriteAll(f.get(), bytes) && FlushFileBuffers(f.get());
+        ok = f && WriteAll(f.get(), bytes) && (!durable || FlushFileBuffers(f.get()));
     }
-    ok = ok && MoveFileExW(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && MoveFileExW(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0));
     if (!ok) DeleteFileW(tmp);
+    return ok;
+}
+
+bool WriteNew(const std::wstring& path, const std::string& bytes) {
+    bool ok;
+    {
+        ScopedFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) return false;
+        ok = WriteAll(f.get(), bytes);
+    }
+    if (!ok) DeleteFileW(path.c_str());
     return ok;
 }
 

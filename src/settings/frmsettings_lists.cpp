@@ -115,7 +115,11 @@ void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) 
     fillingList1_ = true;
     plugins::DetectCache cache;
     const pathvars::Folders userFolders;
-    for (plugins::Plugin& p : plugins::ReadList(folder, extension)) {
+    std::vector<plugins::Plugin> found = plugins::ReadList(folder, extension);
+    // A thousand rows are added in one go, drawn once.
+    SendMessageW(list1_, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemCountEx(list1_, ListView_GetItemCount(list1_) + static_cast<int>(found.size()), LVSICF_NOSCROLL);
+    for (plugins::Plugin& p : found) {
         const bool detected = p.extras.error.empty() && plugins::Detected(p.extras, userFolders, &cache);
         int row = AppendRow(list1_, p.name, {p.version, p.description, StatusText(p, detected)});
         ListView_SetCheckState(list1_, row, p.enabled);
@@ -124,6 +128,8 @@ void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) 
     }
     fillingList1_ = false;
     FitPluginColumns();
+    SendMessageW(list1_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list1_, nullptr, TRUE);
 }
 
 void Dialog::ListView1_ItemChanged(const NMLISTVIEW& change) {

@@ -102,9 +102,33 @@ bool KeyExists(const RegKey& k) {
     return false;
 }
 
-bool PathExists(const std::wstring& path, const pathvars::Folders& folders) {
+// Whether the first step below the variable's folder can exist: looked up
+// in that folder's listing, made once per cache.
+bool FirstStepListed(const pathvars::Expanded& e, DetectCache* cache) {
+    if (!cache || e.fromVariables == 0) return true;
+    std::wstring_view rest = std::wstring_view(e.path).substr(e.fromVariables);
+    while (!rest.empty() && rest.front() == L'\\') rest.remove_prefix(1);
+    std::wstring_view step = rest.substr(0, rest.find(L'\\'));
+    if (step.empty() || wildcard::Has(step) || step == L"." || step == L"..") return true;
+    const std::wstring folder = ToLower(std::wstring_view(e.path).substr(0, e.fromVariables));
+    auto [it, fresh] = cache->listings.try_emplace(folder);
+    if (fresh) {
+        WIN32_FIND_DATAW fd;
+        ScopedFind find(FindFirstFileExW((L"\\\\?\\" + allerase::NormalizePath(folder) + L"\\*").c_str(),
+                                         FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (find)
+            do it->second.insert(ToLower(fd.cFileName));
+            while (FindNextFileW(find.get(), &fd));
+    }
+    std::wstring name = ToLower(step);
+    while (!name.empty() && (name.back() == L' ' || name.back() == L'.')) name.pop_back();
+    return it->second.count(name) > 0;
+}
+
+bool PathExists(const std::wstring& path, const pathvars::Folders& folders, DetectCache* cache) {
     bool found = false;
     for (const auto& e : pathvars::Expand(path, folders).paths) {
+        if (!FirstStepListed(e, cache)) continue;
         wildcard::ForEachMatch(std::wstring_view(e.path).substr(0, e.fromVariables),
                                std::wstring_view(e.path).substr(e.fromVariables), {}, [&](const std::wstring&, DWORD) {
                                    found = true;
@@ -271,7 +295,7 @@ bool OsInRange(std::wstring_view min, std::wstring_view max) {
 bool Detected(const Extras& extras, const pathvars::Folders& folders, DetectCache* cache) {
     auto remembered = [&](const std::wstring& key, auto&& probe) {
         if (!cache) return probe();
-        auto [it, fresh] = cache->try_emplace(key, false);
+        auto [it, fresh] = cache->answers.try_emplace(key, false);
         if (fresh) it->second = probe();
         return it->second;
     };
@@ -288,7 +312,7 @@ bool Detected(const Extras& extras, const pathvars::Folders& folders, DetectCach
             break;
         case Detect::Kind::File:
             any = true;
-            holds = holds || remembered(L"F" + ToLower(d.path), [&] { return PathExists(d.path, folders); });
+            holds = holds || remembered(L"F" + ToLower(d.path), [&] { return PathExists(d.path, folders, cache); });
             break;
         }
     }

@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <string_view>
 #include <vector>
 
@@ -103,7 +104,12 @@ HKEY ParseRoot(std::wstring_view name);
 // Whether the plug-in applies on this machine: some REG or FILE line holds
 // (or there is none) and every OS line holds. No [detect] = always. A
 // cache keeps the answers per key and path across many plug-ins.
-using DetectCache = std::unordered_map<std::wstring, bool>;
+struct DetectCache {
+    std::unordered_map<std::wstring, bool> answers;  // per key and path
+    // Lower-cased names in the folders the variables name: most programs
+    // are not installed, and one listing answers for all of them.
+    std::unordered_map<std::wstring, std::unordered_set<std::wstring>> listings;
+};
 bool Detected(const Extras& extras, const pathvars::Folders& folders, DetectCache* cache = nullptr);
 
 // The running system's version compared with "min" and "max" ("6.1",

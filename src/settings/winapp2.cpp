@@ -222,18 +222,41 @@ bool Why(std::wstring& why, std::wstring text) {
     return false;
 }
 
-// Every variable of the path is known here; the path is no protected folder.
-bool CheckPath(const std::wstring& path, const pathvars::Folders& folders, bool mustBeSafe, std::wstring& why) {
-    auto x = pathvars::Expand(path, folders);
-    if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
-    if (mustBeSafe)
-        for (const auto& e : x.paths)
-            if (!wildcard::Has(e.path) && allerase::IsProtectedFolder(e.path))
-                return Why(why, L"aims at a protected folder: " + e.path);
-    return true;
-}
+// What one import works out once for all its entries.
+struct Session {
+    const pathvars::Folders& folders;
+    plugins::DetectCache detected;
+    std::unordered_map<std::wstring, bool> protectedBases;
 
-bool Convert(const Entry& e, const pathvars::Folders& folders, Converted& c, std::wstring& why) {
+    // Protected folders lie at or above the system's own folders: below a
+    // folder that is not protected, nothing is. So a path below its
+    // variable's folder needs the (costly) check only when that folder is
+    // itself protected.
+    bool Protected(const pathvars::Expanded& e) {
+        std::wstring canon = allerase::NormalizePath(e.path);
+        std::wstring base = allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables));
+        if (!base.empty() && canon.size() > base.size() && StartsWith(ToLower(canon), ToLower(base)) &&
+            canon[base.size()] == L'\\') {
+            auto [it, fresh] = protectedBases.try_emplace(ToLower(base), false);
+            if (fresh) it->second = allerase::IsProtectedFolder(base);
+            if (!it->second) return false;
+        }
+        return allerase::IsProtectedFolder(e.path);
+    }
+
+    // Every variable of the path is known here; with mustBeSafe the path is
+    // no protected folder either.
+    bool CheckPath(const std::wstring& path, bool mustBeSafe, std::wstring& why) {
+        auto x = pathvars::Expand(path, folders);
+        if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
+        if (mustBeSafe)
+            for (const auto& e : x.paths)
+                if (!wildcard::Has(e.path) && Protected(e)) return Why(why, L"aims at a protected folder: " + e.path);
+        return true;
+    }
+};
+
+bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) {
     c.name = e.header;
     if (c.name.size() > 2 && c.name.ends_with(L" *")) c.name = Trim(std::wstring_view(c.name).substr(0, c.name.size() - 2));
     for (const Key& k : e.keys) {
@@ -265,7 +288,7 @@ bool Convert(const Entry& e, const pathvars::Folders& folders, Converted& c, std
         }
         case Kind::FileKey: {
             auto f = plugins::ParseFileKey(k.value, lineWhy);
-            if (!f || !CheckPath(f->path, folders, true, lineWhy)) return Why(why, k.name + L": " + lineWhy);
+            if (!f || !session.CheckPath(f->path, true, lineWhy)) return Why(why, k.name + L": " + lineWhy);
             c.filekeys.push_back(k.value);
             c.extras.filekeys.push_back(std::move(*f));
             break;
@@ -282,7 +305,7 @@ bool Convert(const Entry& e, const pathvars::Folders& folders, Converted& c, std
         case Kind::ExcludeKey: {
             // An exclusion that cannot be honoured would leave its files unguarded.
             auto x = plugins::ParseExclude(k.value, lineWhy);
-            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !CheckPath(x->folder, folders, false, lineWhy)))
+            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, false, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
             c.excludes.push_back(k.value);
             c.extras.excludes.push_back(std::move(*x));
@@ -305,14 +328,16 @@ std::string PluginBytes(const Converted& c, const File& f, const std::wstring& s
     t += L"[name]\r\nappname=" + c.name + L"\r\n[version]\r\nappver=" + f.version + L"\r\n[dec]\r\ndecs=from " +
          sourceFile + (c.category.empty() ? L"" : L", " + c.category) + L"\r\n[swich]\r\non=" + (on ? L"1" : L"0") +
          L"\r\n";
+    // Guards before actions: should a crash leave only the start of the
+    // file, it never holds an action without its exclusions.
     section(L"detect", c.detect);
     section(L"warning", c.warning);
-    section(L"filekey", c.filekeys);
-    section(L"regkey", c.regkeys);
     section(L"exclude", c.excludes);
     t += L"[source]\r\nformat=" + std::wstring(plugins::kWinapp2Format) + L"\r\nfile=" + sourceFile + L"\r\nversion=" +
          f.version + L"\r\nentry=" + entry + L"\r\nlicence=" +
          (f.licence.empty() ? L"not stated in the file" : f.licence) + L"\r\n";
+    section(L"regkey", c.regkeys);
+    section(L"filekey", c.filekeys);
     // ANSI when the code page holds it all, otherwise UTF-16 with a byte-order mark.
     bool lossless = true;
     std::string ansi = ToAnsi(t, &lossless);
@@ -328,6 +353,15 @@ std::wstring BaseName(const std::wstring& path) {
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// One plug-in file: left alone when it already holds these bytes (the same
+// file imported again), written straight when it is new, otherwise replaced
+// in one step. Not forced to the disk: a crash can only cut a plug-in short,
+// and its guards come first.
+bool WritePlugin(const std::wstring& path, const std::string& bytes) {
+    if (auto old = listfile::ReadBytes(path, kMaxBytes)) return *old == bytes || listfile::ReplaceBytes(path, bytes, false);
+    return listfile::WriteNew(path, bytes) || listfile::ReplaceBytes(path, bytes, false);
+}
 
 }  // namespace
 
@@ -371,7 +405,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
     const std::wstring sourceFile = BaseName(file);
     CreateDirectoryW(pluginFolder.c_str(), nullptr);
     std::set<std::wstring> seen, written;  // entries, lower-cased file paths
-    std::unordered_map<std::wstring, bool> detectCache;
+    Session session{folders, {}, {}};
     r.total = static_cast<int>(parsed->entries.size());
     for (const Entry& e : parsed->entries) {
         Converted c;
@@ -379,11 +413,11 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
             r.skipped.push_back(e.header + L": a second entry of this name");
             continue;
         }
-        if (!Convert(e, folders, c, why)) {
+        if (!Convert(e, session, c, why)) {
             r.skipped.push_back(e.header + L": " + why);
             continue;
         }
-        if (!plugins::Detected(c.extras, folders, &detectCache)) {
+        if (!plugins::Detected(c.extras, folders, &session.detected)) {
             ++r.notHere;
             continue;
         }
@@ -398,7 +432,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
                 path = base + L" (" + std::to_wstring(n) + L").ppe";
         }
         const bool on = old != earlier.end() && old->second.enabled;
-        if (!listfile::ReplaceBytes(path, PluginBytes(c, *parsed, sourceFile, e.header, on))) {
+        if (!WritePlugin(path, PluginBytes(c, *parsed, sourceFile, e.header, on))) {
             r.unwritten.push_back(path);
             continue;
         }
