@@ -6,7 +6,8 @@
 // OP is one of our primitives (alltree, empty, size, fileintree NAME,
 // alltree-nolinkcheck) or a reference: bare-delete and bare-walk (the
 // plainest find-data loops, nothing else) and cmd-rmdir (Wine's own
-// `cmd /c rmdir /s /q`); noop measures the process's baseline. Prints "seconds=S bytes=B peak_ws=P".
+// `cmd /c rmdir /s /q`); noop measures the process's baseline. Prints
+// "seconds=S bytes=B cpu=C peak_ws=P" (C: the process's user + kernel time).
 // Destructive: runs only inside a sandboxed prefix, on folders below
 // C:\nvbench.
 #include <windows.h>
@@ -136,7 +137,12 @@ int wmain(int argc, wchar_t** argv) {
     PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    std::printf("seconds=%.3f bytes=%.0f peak_ws=%llu\n", seconds, bytes,
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto secondsOf = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    std::printf("seconds=%.3f bytes=%.0f cpu=%.3f peak_ws=%llu\n", seconds, bytes, secondsOf(kernel) + secondsOf(user),
                 static_cast<unsigned long long>(pmc.PeakWorkingSetSize));
     return 0;
 }

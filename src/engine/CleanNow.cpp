@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <cmath>
+
 #include "engine/customitems.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
@@ -69,6 +71,11 @@ std::wstring PopupDescription(double regCount, double bytes) {
 
 std::wstring CancelMessage(double regCount, double bytes) {
     return std::wstring(kTaskCancelled) + Totals(regCount, bytes);
+}
+
+double StoredTotal(const std::wstring& text) {
+    double v = ParseNumber(text).value_or(0);
+    return std::isfinite(v) && v > 0 ? v : 0;
 }
 
 std::wstring NowText() {
@@ -153,27 +160,31 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     }
     view.SetProgress(100);
     view.EndRun();
+    bool saved = true;
     if (!options.preview) {
-        profile::Write(profile::kOptions, profile::opt::lastclean, NowText());
-        profile::Write(profile::kOptions, profile::opt::regnum, NumberText(counters.regCount));
-        profile::Write(profile::kOptions, profile::opt::filesize, NumberText(counters.bytes));
+        saved = profile::Write(profile::kOptions, profile::opt::lastclean, NowText());
+        saved = profile::Write(profile::kOptions, profile::opt::regnum, NumberText(counters.regCount)) && saved;
+        saved = profile::Write(profile::kOptions, profile::opt::filesize, NumberText(counters.bytes)) && saved;
     }
     view.AppendRow(kTaskComplete);
     view.SetAction(kTaskComplete);
+    // The end message tells the run's own counters, whatever the profile holds.
     if (unattended == 1) {
-        view.Notify(L"www", kAppTitle, PopupDescription(counters.regCount, counters.bytes));
+        std::wstring text = PopupDescription(counters.regCount, counters.bytes);
+        view.Notify(L"www", kAppTitle, saved ? text : text + L" " + kTotalsNotSaved);
         unattended = 0;
     } else {
-        view.Announce(L"Task Complete", EndMessage(counters.regCount, counters.bytes));
+        std::wstring text = EndMessage(counters.regCount, counters.bytes);
+        view.Announce(L"Task Complete", saved ? text : text + L"\n\n" + kTotalsNotSaved);
     }
     if (!options.preview) {
-        std::wstring last = profile::Read(profile::kOptions, profile::opt::lastclean);
-        counters.regCount = ParseNumber(profile::Read(profile::kOptions, profile::opt::regnum)).value_or(0);
-        counters.bytes = ParseNumber(profile::Read(profile::kOptions, profile::opt::filesize)).value_or(0);
-        view.ShowTotals(last, counters.regCount, counters.bytes);
+        // The totals strip shows what the profile holds, not a guess.
+        view.ShowTotals(profile::Read(profile::kOptions, profile::opt::lastclean),
+                        StoredTotal(profile::Read(profile::kOptions, profile::opt::regnum)),
+                        StoredTotal(profile::Read(profile::kOptions, profile::opt::filesize)));
     }
     view.ShowMainWindow();
-    return RunEnd::Completed;
+    return saved ? RunEnd::Completed : RunEnd::TotalsNotSaved;
 }
 
 }  // namespace nv::engine

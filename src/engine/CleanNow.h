@@ -19,6 +19,7 @@ struct RunOptions {
 
 enum class RunEnd {
     Completed,      // the end steps ran; the profile holds the totals
+    TotalsNotSaved, // the end steps ran, but lastclean, regnum or filesize could not be written
     Cancelled,      // stopped after an item; nothing written to the profile
     ExitRequested,  // "Exit after cleaning": the view was asked to end the program
     Refused,        // another run is in progress (in this process or another)
@@ -36,6 +37,12 @@ std::wstring CancelMessage(double regCount, double bytes);      // "Task cancell
 
 inline constexpr wchar_t kTaskComplete[] = L"Task complete Successfully!";
 inline constexpr wchar_t kTaskCancelled[] = L"Task cancelled!";
+// Added to the end message when the totals could not be written.
+inline constexpr wchar_t kTotalsNotSaved[] = L"The totals could not be saved: prisd.dat cannot be written.";
+
+// A total as the profile stores it (regnum, filesize) read back as a
+// number: 0 for anything that is not a finite, non-negative number.
+double StoredTotal(const std::wstring& text);
 
 // The current date and time as the platform's default text ("3/5/2024 2:07:09 PM").
 std::wstring NowText();

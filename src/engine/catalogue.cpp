@@ -67,7 +67,7 @@ constexpr Step kMenuOrder[] = {TreeDel(EXPLORER_KEY L"\\MenuOrder")};
 constexpr Step kRecentlyUsed[] = {TreeDel(COMDLG L"\\LastVisitedMRU"), TreeDel(COMDLG L"\\OpenSaveMRU"),
                                   TreeDel(COMDLG L"\\CIDSizeMRU"), TreeDel(COMDLG L"\\LastVisitedPidlMRU"),
                                   TreeDel(COMDLG L"\\OpenSavePidlMRU")};
-constexpr Step kThumbs[] = {Special(windows::RunThumbnailBatch)};
+constexpr Step kThumbs[] = {Special(windows::DeleteThumbnailCaches)};
 constexpr Step kStreams[] = {TreeDel(EXPLORER_KEY L"\\StreamMRU")};
 #define USERASSIST EXPLORER_KEY L"\\UserAssist"
 constexpr Step kUserAssist[] = {TreeDel(USERASSIST L"\\{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count"),

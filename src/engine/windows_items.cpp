@@ -6,8 +6,6 @@
 
 #include "engine/runview.h"
 #include "foundation/allerase.h"
-#include "foundation/apppath.h"
-#include "foundation/launcher.h"
 #include "foundation/system.h"
 
 namespace nv::engine::windows {
@@ -24,10 +22,16 @@ std::wstring LegacyTempFolder(const std::wstring& localAppData) {
     return localAppData.substr(0, p) + L"temp";
 }
 
+namespace {
+std::wstring EnvironmentText(const wchar_t* name) {
+    wchar_t buf[32768];
+    DWORD n = GetEnvironmentVariableW(name, buf, 32768);
+    return (n > 0 && n < 32768) ? std::wstring(buf, n) : std::wstring();
+}
+}  // namespace
+
 void CleanTempFolders(RunContext& ctx) {
-    wchar_t temp[32768];
-    DWORD n = GetEnvironmentVariableW(L"TEMP", temp, 32768);
-    std::wstring envTemp = (n > 0 && n < 32768) ? std::wstring(temp, n) : std::wstring();
+    std::wstring envTemp = EnvironmentText(L"TEMP");
     std::wstring windowsTemp = ctx.env.windowsFolder.empty() ? L"" : ctx.env.windowsFolder + L"\\temp";
     for (const std::wstring& folder : {LegacyTempFolder(ctx.env.localAppData), windowsTemp, envTemp}) {
         if (folder.empty()) continue;
@@ -64,16 +68,12 @@ void EmptyClipboardStep(RunContext& ctx) {
     }
 }
 
-void RunThumbnailBatch(RunContext& ctx) {
-    std::wstring bat = AppFile(L"delThumbs.bat");
-    if (GetFileAttributesW(bat.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    wchar_t comspec[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
-    std::wstring shell = (n > 0 && n < MAX_PATH) ? std::wstring(comspec, n) : L"cmd.exe";
-    std::wstring command = launcher::Quote(shell) + L" /c \"" + bat + L"\"";
-    ctx.erase.Report(RemovalKind::Command, command);
-    if (ctx.erase.preview()) return;
-    launcher::Current().StartAndWait(command, SW_HIDE, [&ctx] { ctx.view.Pump(); });
+void DeleteThumbnailCaches(RunContext& ctx) {
+    // Our own link-safe walk, not a shell "del /s", which follows links out
+    // of the profile. An unset profile variable leaves nothing to walk.
+    std::wstring profile = EnvironmentText(L"USERPROFILE");
+    if (profile.empty()) return;
+    ctx.AddBytes(allerase::DeleteFileInTreeAnyCase(ctx.erase, profile, L"Thumbs.db"));
 }
 
 }  // namespace nv::engine::windows

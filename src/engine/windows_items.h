@@ -10,7 +10,7 @@ void CleanTempFolders(RunContext& ctx);      // the three temporary folders
 void EmptyRecycleBin(RunContext& ctx);       // C:\RECYCLED size, then the system's empty call; registry +1
 void CleanScandiskFolders(RunContext& ctx);  // Found.000 to Found.010 on drives C to F
 void EmptyClipboardStep(RunContext& ctx);
-void RunThumbnailBatch(RunContext& ctx);     // delThumbs.bat, hidden, waited for
+void DeleteThumbnailCaches(RunContext& ctx); // every Thumbs.db below the user profile, any letter case
 
 // The per-user temp folder of the older profile layout: the local
 // application data folder cut before "Application Data", + "temp";

@@ -10,6 +10,7 @@
 
 namespace nv::allerase {
 
+using detail::ProfileWalk;
 using erasefs::FileResult;
 using erasefs::PathBuf;
 
@@ -56,14 +57,16 @@ std::wstring_view Extension(const wchar_t* name) {
 // Applies the safety rules to a caller's folder. Returns the canonical path
 // to work on, or nothing when the folder is unknown (silently) or refused
 // (reported). A missing folder passes: each primitive treats it its way.
-std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder) {
+// `profile` lets a walk that deletes matching files only into the profile.
+std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder,
+                                  ProfileWalk profile = ProfileWalk::Refused) {
     std::wstring canon = NormalizePath(folder);
     if (canon.empty()) return std::nullopt;
     auto refuse = [&] {
         ctx.Report(RemovalKind::Refused, canon);
         return std::nullopt;
     };
-    if (IsProtectedFolder(canon)) return refuse();
+    if (detail::IsProtectedFolder(canon, profile)) return refuse();
     PathBuf p(canon);
     DWORD attr = GetFileAttributesW(p.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return canon;
@@ -73,7 +76,7 @@ std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder)
     if (ScopedFile h = erasefs::OpenForQuery(p.c_str())) {
         wchar_t real[MAX_PATH * 4];
         DWORD n = GetFinalPathNameByHandleW(h.get(), real, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n > 0 && n < MAX_PATH * 4 && IsProtectedFolder(std::wstring_view(real, n))) return refuse();
+        if (n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile)) return refuse();
     }
     return canon;
 }
@@ -106,9 +109,11 @@ bool MissingInPreview(EraseContext& ctx, const std::wstring& canon) {
     return ctx.preview() && ctx.removed().FolderGone(canon);
 }
 
-// Unhides a folder (attributes Normal) when its Hidden bit is set.
-void UnhideFolder(const PathBuf& dir, DWORD attr) {
-    if (attr & FILE_ATTRIBUTE_HIDDEN) SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+// Unhides a folder (attributes Normal) when its Hidden bit is set; returns
+// its attributes afterwards.
+DWORD UnhideFolder(const PathBuf& dir, DWORD attr) {
+    if (!(attr & FILE_ATTRIBUTE_HIDDEN) || !SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL)) return attr;
+    return FILE_ATTRIBUTE_DIRECTORY;
 }
 
 // The files of one folder, and with `recurse` of its whole tree (files of a
@@ -177,8 +182,9 @@ struct FileWalk {
 };
 
 template <typename Match>
-double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match) {
-    auto canon = Admit(ctx, folder);
+double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match,
+                           ProfileWalk profile = ProfileWalk::Refused) {
+    auto canon = Admit(ctx, folder, profile);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -197,13 +203,13 @@ std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& f
     return run.bytes;
 }
 
-// Deletes everything below `dir` and then `dir` itself, counting every file
-// before its delete is tried: with force read-only files go too, without it
-// they stay (hidden or not). Links inside are skipped and reported, so a
+// Deletes everything below `dir` and then `dir` itself (whose attributes
+// are `attr`, as listed), counting every file before its delete is tried:
+// with force read-only files go too, without it they stay (hidden or not). Links inside are skipped and reported, so a
 // folder holding one survives. Errors are ignored. In preview it returns
 // whether everything below would go (the caller then records the folder
 // as one entry); otherwise it records the parts that would.
-bool DeleteTree(Run& run, PathBuf& dir, bool force) {
+bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
     const bool preview = run.preview();
     erasefs::Folder folder(dir);
     bool cancelled = false;
@@ -229,7 +235,7 @@ bool DeleteTree(Run& run, PathBuf& dir, bool force) {
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        bool sub = DeleteTree(run, dir, force);
+        bool sub = DeleteTree(run, dir, fd.dwFileAttributes, force);
         dir.Pop(mark);
         if (!sub) whole = false;
         else if (preview) goneFolders.emplace_back(fd.cFileName);
@@ -251,11 +257,8 @@ bool DeleteTree(Run& run, PathBuf& dir, bool force) {
         return false;
     }
     if (cancelled) return false;
-    if (force) {
-        DWORD attr = GetFileAttributesW(dir.c_str());
-        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
-            SetFileAttributesW(dir.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
-    }
+    // The attributes come from the listing: no extra call per folder.
+    if (force && (attr & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(dir.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
     return RemoveDirectoryW(dir.c_str()) != FALSE;
 }
 
@@ -278,9 +281,9 @@ void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        if (!run.preview()) UnhideFolder(dir, fd.dwFileAttributes);
+        DWORD attr = run.preview() ? fd.dwFileAttributes : UnhideFolder(dir, fd.dwFileAttributes);
         Run sub{run.ctx};
-        if (DeleteTree(sub, dir, false) && run.preview()) run.ctx.removed().RemoveFolder(dir.Shown());
+        if (DeleteTree(sub, dir, attr, false) && run.preview()) run.ctx.removed().RemoveFolder(dir.Shown());
         run.Add(RemovalKind::Folder, dir, sub.bytes);
         dir.Pop(mark);
         return true;
@@ -316,6 +319,13 @@ double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std
     return FilesIgnoringErrors(ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
 }
 
+double DeleteFileInTreeAnyCase(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    const std::wstring lower = ToLower(name);
+    return FilesIgnoringErrors(
+        ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return LowerEquals(fd.cFileName, lower); },
+        ProfileWalk::Allowed);
+}
+
 std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder) {
     return FilesUntilFailure(ctx, folder, true, false, [](const WIN32_FIND_DATAW&) { return true; });
 }
@@ -341,8 +351,8 @@ double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
     PathBuf dir(*canon);
     DWORD attr = MissingInPreview(ctx, *canon) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(dir.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES) {
-        if (!run.preview()) UnhideFolder(dir, attr);
-        if (DeleteTree(run, dir, true) && run.preview()) ctx.removed().ClearFolder(dir.Shown());
+        if (!run.preview()) attr = UnhideFolder(dir, attr);
+        if (DeleteTree(run, dir, attr, true) && run.preview()) ctx.removed().ClearFolder(dir.Shown());
         if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
     }
     if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);
@@ -385,7 +395,7 @@ double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder) {
     DWORD attr = GetFileAttributesW(dir.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
     Run run{ctx};
-    if (DeleteTree(run, dir, false) && run.preview()) ctx.removed().RemoveFolder(dir.Shown());
+    if (DeleteTree(run, dir, attr, false) && run.preview()) ctx.removed().RemoveFolder(dir.Shown());
     if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
     return run.bytes;
 }

@@ -41,6 +41,11 @@ namespace nv::allerase {
 // ignored; a missing folder gives 0. Yields to the message loop.
 double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
 
+// Deletes every file named `name` in any letter case in the tree, as
+// DeleteFileInTree does. Unlike every other primitive it may walk the user
+// profile folder itself: it removes matching files only, never a folder.
+double DeleteFileInTreeAnyCase(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+
 // Deletes every file in the tree, keeping the folders. The first file that
 // cannot be deleted, or a folder that cannot be listed, ends it all: nullopt.
 std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder);
@@ -115,6 +120,10 @@ std::wstring RootKeyName(HKEY root);
 std::wstring KeyText(HKEY root, std::wstring_view subKey);
 
 namespace detail {
+// Whether a primitive may walk the user profile folder itself (only one
+// that deletes matching files below it, never the folder, may).
+enum class ProfileWalk { Refused, Allowed };
+bool IsProtectedFolder(std::wstring_view path, ProfileWalk profile);
 // True when running under Wine, where a Unix symbolic link to a file looks
 // like a plain file and deleting it deletes its target.
 bool UnderWine();

@@ -1,6 +1,4 @@
 // The registry and INI primitives.
-#include <shlwapi.h>
-
 #include <vector>
 
 #include "foundation/allerase.h"
@@ -36,6 +34,95 @@ bool Refused(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     return true;
 }
 
+// Link keys (REG_OPTION_CREATE_LINK) are never followed: every key a delete
+// acts on is opened as itself, and a link is refused, so neither its target
+// nor anything below the target can be reached through it.
+constexpr REGSAM kLook = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+constexpr REGSAM kTreeDelete = kLook | KEY_SET_VALUE | DELETE;
+
+LONG OpenNoFollow(HKEY parent, const std::wstring& sub, REGSAM access, ScopedKey& key) {
+    return RegOpenKeyExW(parent, sub.c_str(), REG_OPTION_OPEN_LINK, access, key.put());
+}
+
+// A link key holds its target's kernel name in SymbolicLinkValue (REG_LINK);
+// Windows and Wine alike show it on the link opened as itself.
+bool IsLinkKey(HKEY key) {
+    DWORD type = 0;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Deletes the key the handle was opened on (never what a path would resolve
+// to now); like the plain delete it fails while the key has subkeys.
+bool DeleteOpenKey(HKEY key) {
+    using DeleteKeyFn = LONG(NTAPI*)(HANDLE);
+    static const auto del = reinterpret_cast<DeleteKeyFn>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey"));
+    return del && del(key) >= 0;
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = 256;
+        LONG rc = RegEnumKeyExW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_SUCCESS) names.emplace_back(name, len);
+    }
+    return names;
+}
+
+std::vector<std::wstring> ValueNames(HKEY key) {
+    std::vector<std::wstring> names;
+    std::vector<wchar_t> name(16384);
+    for (DWORD i = 0;; ++i) {
+        DWORD len = static_cast<DWORD>(name.size());
+        LONG rc = RegEnumValueW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_SUCCESS) names.emplace_back(name.data(), len);
+    }
+    return names;
+}
+
+// Deletes (in preview: records) every subkey below `key`, deepest first,
+// refusing link keys. True when nothing is left below it; otherwise the
+// key stays and only its values go, as a folder holding a link keeps just
+// the link. `text` is the key's listing text and grows while the walk
+// descends.
+bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
+    const bool preview = ctx.preview();
+    bool whole = true;
+    std::vector<std::wstring> gone;  // preview: subtrees that would go, recorded only when this key stays
+    for (const std::wstring& name : SubkeyNames(key)) {
+        size_t mark = text.size();
+        text += L'\\';
+        text += name;
+        ScopedKey sub;
+        if (preview && ctx.removed().KeyGone(text)) {
+            // an earlier call of this preview removed it already
+        } else if (OpenNoFollow(key, name, preview ? kLook : kTreeDelete, sub) != ERROR_SUCCESS) {
+            whole = false;
+        } else if (IsLinkKey(sub.get())) {
+            ctx.Report(RemovalKind::Refused, text);
+            whole = false;
+        } else if (!DeleteSubkeys(ctx, sub.get(), text) || (!preview && !DeleteOpenKey(sub.get()))) {
+            whole = false;
+        } else if (preview) {
+            gone.push_back(text);
+        }
+        text.resize(mark);
+    }
+    if (whole) return true;
+    for (const auto& g : gone) ctx.removed().RemoveKey(g);
+    for (const std::wstring& value : ValueNames(key)) {
+        if (preview)
+            ctx.removed().RemoveValue(text + L"\\" + value);
+        else
+            RegDeleteValueW(key, value.c_str());
+    }
+    return false;
+}
+
 bool SectionPresent(const std::wstring& file, const std::wstring& section) {
     std::vector<wchar_t> names(4096);
     for (;;) {
@@ -54,40 +141,46 @@ bool SectionPresent(const std::wstring& file, const std::wstring& section) {
 int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 3;
     const std::wstring text = KeyText(root, subKey);
+    ScopedKey k;
+    const bool existed = OpenNoFollow(root, subKey, ctx.preview() ? kLook : kLook | DELETE, k) == ERROR_SUCCESS;
+    if (existed && IsLinkKey(k.get())) {
+        ctx.Report(RemovalKind::Refused, text);
+        return 3;
+    }
     if (ctx.preview()) {
         // Subkeys that this preview has already removed do not hold it back.
-        ScopedKey k;
-        if (ctx.removed().KeyGone(text) || RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS)
-            return 3;
-        wchar_t name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD len = 256;
-            LONG rc = RegEnumKeyExW(k.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS) break;
-            if (rc != ERROR_SUCCESS || !ctx.removed().KeyGone(text + L"\\" + name)) return 3;
-        }
+        if (!existed || ctx.removed().KeyGone(text)) return 3;
+        for (const std::wstring& name : SubkeyNames(k.get()))
+            if (!ctx.removed().KeyGone(text + L"\\" + name)) return 3;
         ctx.Report(RemovalKind::Key, text);
         ctx.removed().RemoveKey(text);
         return 3;
     }
-    const std::wstring firstMissing = FirstMissingKey(root, subKey);
-    ScopedKey k;
-    DWORD disposition = 0;
-    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, k.put(), &disposition) != ERROR_SUCCESS)
+    if (existed) {
+        // The plain delete refuses a key that still has subkeys.
+        if (DeleteOpenKey(k.get())) ctx.Report(RemovalKind::Key, text);
         return 3;
-    // The plain delete refuses a key that still has subkeys.
-    if (RegDeleteKeyW(root, subKey.c_str()) == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY)
-        ctx.Report(RemovalKind::Key, text);
+    }
+    // A missing key is created and deleted again, and so are the parents
+    // the create had to make, deepest first: a clean leaves no empty keys.
+    const std::wstring firstMissing = FirstMissingKey(root, subKey);
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, kLook | DELETE, nullptr, k.put(), &disposition) !=
+        ERROR_SUCCESS)
+        return 3;
+    // Only a key made just now is known not to be a link.
+    if (disposition != REG_CREATED_NEW_KEY) return 3;
+    DeleteOpenKey(k.get());
     k.reset();
-    // Creating a missing key also created its missing parents: remove them
-    // again, deepest first, so a clean leaves no empty keys behind.
     if (!firstMissing.empty()) {
         std::wstring parent = subKey;
         while (!parent.empty() && parent.back() == L'\\') parent.pop_back();
         for (size_t cut; (cut = parent.find_last_of(L'\\')) != std::wstring::npos && parent.size() > firstMissing.size();) {
             parent.resize(cut);
             if (parent.size() < firstMissing.size()) break;
-            RegDeleteKeyW(root, parent.c_str());
+            ScopedKey p;
+            if (OpenNoFollow(root, parent, kLook | DELETE, p) == ERROR_SUCCESS && !IsLinkKey(p.get()))
+                DeleteOpenKey(p.get());
         }
     }
     return 3;
@@ -95,28 +188,41 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 
 int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 5;
-    const std::wstring text = KeyText(root, subKey);
-    if (ctx.preview()) {
-        if (!KeyExists(root, subKey) || ctx.removed().KeyGone(text)) return 5;
-        ctx.removed().RemoveKey(text);
-        ctx.Report(RemovalKind::KeyTree, text);
+    std::wstring text = KeyText(root, subKey);
+    ScopedKey k;
+    if (OpenNoFollow(root, subKey, ctx.preview() ? kLook : kTreeDelete, k) != ERROR_SUCCESS) return 5;
+    if (ctx.preview() && ctx.removed().KeyGone(text)) return 5;
+    if (IsLinkKey(k.get())) {
+        ctx.Report(RemovalKind::Refused, text);
         return 5;
     }
-    if (SHDeleteKeyW(root, subKey.c_str()) == ERROR_SUCCESS) ctx.Report(RemovalKind::KeyTree, text);
+    // Heard only when the key itself goes: a link inside keeps it (and the
+    // keys above the link) in place.
+    if (!DeleteSubkeys(ctx, k.get(), text)) return 5;
+    if (ctx.preview()) {
+        ctx.removed().RemoveKey(text);
+        ctx.Report(RemovalKind::KeyTree, text);
+    } else if (DeleteOpenKey(k.get())) {
+        ctx.Report(RemovalKind::KeyTree, text);
+    }
     return 5;
 }
 
 int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, const std::wstring& valueName) {
+    const std::wstring keyText = KeyText(root, subKey), text = keyText + L"\\" + valueName;
     // A value is not a key: only the roots' own values are out of reach.
     if (TrimBlanks(subKey).find_first_not_of(L'\\') == std::wstring::npos) {
-        ctx.Report(RemovalKind::Refused, KeyText(root, subKey) + L"\\" + valueName);
+        ctx.Report(RemovalKind::Refused, text);
         return 1;
     }
     ScopedKey k;
-    if (RegOpenKeyExW(root, subKey.c_str(), 0, ctx.preview() ? KEY_QUERY_VALUE : KEY_SET_VALUE, k.put()) !=
+    if (OpenNoFollow(root, subKey, ctx.preview() ? KEY_QUERY_VALUE : KEY_QUERY_VALUE | KEY_SET_VALUE, k) !=
         ERROR_SUCCESS)
         return 1;
-    const std::wstring keyText = KeyText(root, subKey), text = keyText + L"\\" + valueName;
+    if (IsLinkKey(k.get())) {
+        ctx.Report(RemovalKind::Refused, text);
+        return 1;
+    }
     bool gone = ctx.preview() ? RegQueryValueExW(k.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                                         ERROR_SUCCESS &&
                                     !ctx.removed().ValueGone(keyText, text)

@@ -25,21 +25,27 @@ std::wstring ShellFolder(int csidl) {
     return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : L"";
 }
 
-// Lower-cased canonical forms of the folders nothing may delete or empty.
-// Read afresh at every check: the environment can change under us.
-std::vector<std::wstring> ProtectedFolders() {
-    std::vector<std::wstring> raw;
+struct ProtectedFolder {
+    std::wstring path;  // lower-cased canonical form
+    bool profile;       // the user profile folder
+};
+
+// The folders nothing may delete or empty. Read afresh at every check: the
+// environment can change under us.
+std::vector<ProtectedFolder> ProtectedFolders() {
+    std::vector<std::pair<std::wstring, bool>> raw;
     wchar_t win[MAX_PATH];
-    if (UINT n = GetWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH) raw.emplace_back(win, n);
-    if (UINT n = GetSystemWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH) raw.emplace_back(win, n);
-    for (const wchar_t* var : {L"USERPROFILE", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"})
-        raw.push_back(EnvVar(var));
-    for (int csidl : {CSIDL_PROFILE, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS})
-        raw.push_back(ShellFolder(csidl));
-    std::vector<std::wstring> out;
-    for (const auto& r : raw) {
-        std::wstring n = ToLower(NormalizePath(r));
-        if (!n.empty()) out.push_back(std::move(n));
+    if (UINT n = GetWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH) raw.emplace_back(std::wstring(win, n), false);
+    if (UINT n = GetSystemWindowsDirectoryW(win, MAX_PATH); n > 0 && n < MAX_PATH)
+        raw.emplace_back(std::wstring(win, n), false);
+    raw.emplace_back(EnvVar(L"USERPROFILE"), true);
+    raw.emplace_back(ShellFolder(CSIDL_PROFILE), true);
+    for (const wchar_t* var : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) raw.emplace_back(EnvVar(var), false);
+    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS}) raw.emplace_back(ShellFolder(csidl), false);
+    std::vector<ProtectedFolder> out;
+    for (const auto& [path, profile] : raw) {
+        std::wstring n = ToLower(NormalizePath(path));
+        if (!n.empty()) out.push_back({std::move(n), profile});
     }
     return out;
 }
@@ -106,12 +112,14 @@ std::wstring NormalizePath(std::wstring_view path) {
 
 bool IsUnknownFolder(std::wstring_view path) { return NormalizePath(path).empty(); }
 
-bool IsProtectedFolder(std::wstring_view path) {
+bool IsProtectedFolder(std::wstring_view path) { return detail::IsProtectedFolder(path, detail::ProfileWalk::Refused); }
+
+bool detail::IsProtectedFolder(std::wstring_view path, ProfileWalk profile) {
     std::wstring canon = ToLower(NormalizePath(path));
     if (canon.empty()) return false;
     if (RootLength(canon) >= canon.size()) return true;
-    for (const auto& p : ProtectedFolders()) {
-        if (p == canon) return true;
+    for (const auto& [p, isProfile] : ProtectedFolders()) {
+        if (p == canon && !(isProfile && profile == ProfileWalk::Allowed)) return true;
         if (p.size() > canon.size() && p.starts_with(canon) && p[canon.size()] == L'\\') return true;
     }
     return false;

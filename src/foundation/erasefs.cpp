@@ -28,6 +28,22 @@ namespace nv::erasefs {
 namespace {
 using QueryObjectFn = NTSTATUS(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
 constexpr auto kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
+
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool EndsWithNoCase(std::wstring_view s, std::wstring_view tail) {
+    return s.size() > tail.size() && s[s.size() - tail.size() - 1] == L'\\' &&
+           EqualNoCase(s.substr(s.size() - tail.size()), tail);
+}
+
+// The name as Wine resolves it: without trailing dots and blanks.
+std::wstring_view WineNameForm(std::wstring_view n) {
+    while (!n.empty() && (n.back() == L'.' || n.back() == L' ')) n.remove_suffix(1);
+    return n;
+}
 }  // namespace
 
 PathBuf::PathBuf(const std::wstring& canonical) {
@@ -71,19 +87,54 @@ ScopedFile OpenForQuery(const wchar_t* path) {
 
 bool Folder::IsLinkedFile(HANDLE h, const wchar_t* name) {
     if (state_ == 0) {
-        ScopedFile dir = OpenForQuery(dir_.full().substr(0, length_).c_str());
+        ScopedFile dir = OpenForQuery(Path().c_str());
         resolved_ = dir ? ResolvedName(dir.get()) : std::wstring();
         state_ = resolved_.empty() ? -1 : 1;
-        if (state_ == 1 && resolved_.back() != L'\\') resolved_ += L'\\';
+        if (state_ == 1) {
+            // The folder (never a link here: walks do not enter those) may
+            // resolve in Wine's form too, while its files resolve below its
+            // real name: "d. " resolves as "d", its file as "d. \inner".
+            std::wstring path = Path();
+            std::wstring_view last = std::wstring_view(path).substr(path.find_last_of(L'\\') + 1);
+            std::wstring_view bare = WineNameForm(last);
+            if (bare.size() < last.size() && EndsWithNoCase(resolved_, bare))
+                resolved_.replace(resolved_.size() - bare.size(), bare.size(), last);
+            if (resolved_.back() != L'\\') resolved_ += L'\\';
+        }
     }
     if (state_ < 0) return true;  // cannot tell: do not touch it
     std::wstring file = ResolvedName(h);
-    size_t n = wcslen(name);
-    if (file.size() != resolved_.size() + n) return true;
-    return CompareStringOrdinal(file.data(), static_cast<int>(resolved_.size()), resolved_.data(),
-                                static_cast<int>(resolved_.size()), TRUE) != CSTR_EQUAL ||
-           CompareStringOrdinal(file.data() + resolved_.size(), static_cast<int>(n), name, static_cast<int>(n),
-                                TRUE) != CSTR_EQUAL;
+    if (file.size() <= resolved_.size() || !EqualNoCase(std::wstring_view(file).substr(0, resolved_.size()), resolved_))
+        return true;
+    std::wstring_view own = std::wstring_view(file).substr(resolved_.size()), listed(name);
+    if (EqualNoCase(own, listed)) return false;
+    // Wine resolves "trail." and "trail " as "trail": that form is the file
+    // itself, unless another entry of the folder with the same form is this
+    // very file (a link named "trail." to "trail").
+    std::wstring_view bare = WineNameForm(listed);
+    if (bare.size() == listed.size() || bare.empty() || !EqualNoCase(own, bare)) return true;
+    return HasTwin(h, listed, bare);
+}
+
+bool Folder::HasTwin(HANDLE h, std::wstring_view listed, std::wstring_view bare) const {
+    BY_HANDLE_FILE_INFORMATION self;
+    if (!GetFileInformationByHandle(h, &self) || bare.find_first_of(L"*?") != std::wstring_view::npos) return true;
+    const std::wstring dir = Path() + L'\\';
+    WIN32_FIND_DATAW fd;
+    ScopedFind find(FindFirstFileExW((dir + std::wstring(bare) + L'*').c_str(), FindExInfoBasic, &fd,
+                                     FindExSearchNameMatch, nullptr, 0));
+    if (!find) return true;
+    do {
+        std::wstring_view n(fd.cFileName);
+        if (n == listed || !EqualNoCase(WineNameForm(n), bare)) continue;
+        ScopedFile other = OpenForQuery((dir + fd.cFileName).c_str());
+        BY_HANDLE_FILE_INFORMATION info;
+        if (other && GetFileInformationByHandle(other.get(), &info) &&
+            info.dwVolumeSerialNumber == self.dwVolumeSerialNumber && info.nFileIndexHigh == self.nFileIndexHigh &&
+            info.nFileIndexLow == self.nFileIndexLow)
+            return true;
+    } while (FindNextFileW(find.get(), &fd));
+    return false;
 }
 
 bool IsLinkPath(const std::wstring& canonical) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "foundation/erase.h"
 #include "foundation/handles.h"
@@ -58,6 +59,10 @@ public:
     bool IsLinkedFile(HANDLE h, const wchar_t* name);
 
 private:
+    std::wstring Path() const { return dir_.full().substr(0, length_); }
+    // Whether another entry whose name Wine resolves as `bare` is the file `h`.
+    bool HasTwin(HANDLE h, std::wstring_view listed, std::wstring_view bare) const;
+
     const PathBuf& dir_;
     size_t length_;
     std::wstring resolved_;
@@ -80,6 +85,13 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
 
 // Whether a link check must open each file (Wine only; see Folder).
 bool CheckFileLinks();
+
+// After a failed open of a listed entry: it cannot be found by its own name,
+// which under Wine means a link whose target is gone.
+inline bool VanishedOnOpen() {
+    DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+}
 
 // The resolved name of an open file or folder, "" when it cannot be had.
 std::wstring ResolvedName(HANDLE h);
@@ -119,24 +131,22 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
     if (preview) {
         if (CheckFileLinks()) {
             ScopedFile h = OpenForQuery(path.c_str());
-            if (h && folder.IsLinkedFile(h.get(), fd.cFileName)) {
+            if (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen()) {
                 path.Pop(mark);
                 return FileResult::Refused;
             }
         }
         counted(path, SizeOf(fd));
         result = readOnly && !resetAttrs ? FileResult::Failed : FileResult::Removed;
-    } else if (!CheckFileLinks()) {
-        if (resetAttrs) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        counted(path, SizeOf(fd));
-        result = DeleteFileW(path.c_str()) ? FileResult::Removed : FileResult::Failed;
     } else {
-        // One handle for the check, the unhide and the delete: a path-based
-        // call would act on a link's target.
+        // The one place a file is deleted: one handle for the link check, the
+        // unhide and the delete, so no path-based call can act on a link's
+        // target (and whatever else is done to a file before it goes belongs
+        // here, on this handle).
         DWORD access = DELETE | FILE_READ_ATTRIBUTES | (resetAttrs ? FILE_WRITE_ATTRIBUTES : 0);
         ScopedFile h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (h && folder.IsLinkedFile(h.get(), fd.cFileName)) {
+        if (CheckFileLinks() && (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen())) {
             path.Pop(mark);
             return FileResult::Refused;
         }

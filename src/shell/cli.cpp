@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/CleanNow.h"
@@ -12,27 +14,29 @@
 namespace nv::cli {
 namespace {
 
-Writer g_writer = nullptr;
+Writer g_out = nullptr;
+Writer g_err = nullptr;
 
-HANDLE Output() {
-    static HANDLE out = [] {
-        HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
-        if (h && h != INVALID_HANDLE_VALUE) return h;
-        // Started from a console as a window program: write to that console.
+// Standard output or standard error; started from a console as a window
+// program, that console.
+HANDLE Stream(DWORD which) {
+    HANDLE h = GetStdHandle(which);
+    if (h && h != INVALID_HANDLE_VALUE) return h;
+    static HANDLE console = [] {
         if (AttachConsole(ATTACH_PARENT_PROCESS))
             return CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         return INVALID_HANDLE_VALUE;
     }();
-    return out;
+    return console;
 }
 
-void WriteLine(const std::wstring& line) {
+void Write(DWORD stream, const std::wstring& line) {
     std::string utf8 = ToUtf8(line);
-    if (g_writer) {
-        g_writer(utf8);
+    if (Writer w = stream == STD_ERROR_HANDLE ? g_err : g_out) {
+        w(utf8);
         return;
     }
-    HANDLE h = Output();
+    HANDLE h = Stream(stream);
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD mode, written;
     if (GetConsoleMode(h, &mode)) {
@@ -43,6 +47,9 @@ void WriteLine(const std::wstring& line) {
         WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     }
 }
+
+void WriteLine(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line); }
+void WriteError(const std::wstring& line) { Write(STD_ERROR_HANDLE, line); }
 
 // A run shown as lines: the result rows are kept and printed at the end.
 class ConsoleRunView : public engine::RunView {
@@ -80,7 +87,7 @@ public:
     }
 };
 
-void Usage() {
+void Usage(void (*write)(const std::wstring&)) {
     for (const wchar_t* line : {
              L"Norvale System Cleaner 6.00",
              L"Usage: cleaner.exe [min | /clean | /preview | /?]",
@@ -90,9 +97,10 @@ void Usage() {
              L"  /preview   print what a cleaning run would remove (kind TAB path or key TAB bytes),",
              L"             then the result rows and the totals; nothing is removed, created or written",
              L"  /?         show this help",
-             L"Exit codes: 0 the run completed, 1 bad switch, 3 another cleaning run was in progress.",
+             L"Exit codes: 0 the run completed, 1 bad switch, 3 another cleaning run was in progress,",
+             L"            4 the run completed but its totals could not be saved to prisd.dat.",
          })
-        WriteLine(line);
+        write(line);
 }
 
 int CleanOrPreview(bool preview) {
@@ -109,35 +117,67 @@ int CleanOrPreview(bool preview) {
     engine::RunEnd end = engine::CleanNow(view, env, counters, unattended, options);
     prompts::Install(nullptr);
     if (end == engine::RunEnd::Refused) {
-        std::fprintf(stderr, "Another cleaning run is in progress.\n");
+        WriteError(L"Another cleaning run is in progress.");
         return kRunInProgress;
     }
     view.PrintRows();
-    if (end != engine::RunEnd::Completed) return kCompleted;
+    if (end != engine::RunEnd::Completed && end != engine::RunEnd::TotalsNotSaved) return kCompleted;
+    // The run's own counters, whatever the profile holds.
     if (preview)
         WriteLine(L"Preview: Cleaned Registry Keys: " + NumberText(counters.regCount) + L" Released HD Space:" +
                   MegabytesText(counters.bytes) + L"MB");
     else
         WriteLine(engine::EndMessage(counters.regCount, counters.bytes));
+    if (end == engine::RunEnd::TotalsNotSaved) {
+        WriteError(engine::kTotalsNotSaved);
+        return kTotalsNotSaved;
+    }
     return kCompleted;
+}
+
+// The arguments as the C runtime splits them (quotes group, blanks and tabs
+// separate).
+std::vector<std::wstring> SplitArguments(const std::wstring& args) {
+    std::vector<std::wstring> out;
+    if (args.find_first_not_of(L" \t") == std::wstring::npos) return out;
+    // A stand-in program name: the first word follows rules of its own.
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW((L"x " + args).c_str(), &n);
+    if (!argv) return {args};
+    for (int i = 1; i < n; ++i) out.emplace_back(argv[i]);
+    LocalFree(argv);
+    return out;
+}
+
+bool LooksLikeSwitch(const std::wstring& arg) {
+    size_t first = arg.find_first_not_of(L" \t");
+    return first != std::wstring::npos && (arg[first] == L'/' || arg[first] == L'-');
 }
 
 }  // namespace
 
-void SetWriter(Writer w) { g_writer = w; }
+void SetWriters(Writer out, Writer err) {
+    g_out = out;
+    g_err = err;
+}
 
 std::optional<int> Run(const std::wstring& args) {
-    std::wstring a = TrimBlanks(args);
-    if (a.empty() || (a[0] != L'/' && a[0] != L'-')) return std::nullopt;
-    std::wstring s = ToLower(a.substr(1));
-    if (s == L"clean") return CleanOrPreview(false);
-    if (s == L"preview") return CleanOrPreview(true);
-    if (s == L"?" || s == L"help" || s == L"h") {
-        Usage();
-        return kCompleted;
+    const std::vector<std::wstring> argv = SplitArguments(args);
+    if (std::none_of(argv.begin(), argv.end(), LooksLikeSwitch)) return std::nullopt;
+    // A switch stands alone and exactly as written: "/clean extra", " /clean"
+    // or "/clean<TAB>" in one quoted argument are no switch to guess at.
+    const std::wstring s = argv.size() == 1 ? ToLower(argv[0]) : std::wstring();
+    if (s.size() > 1 && (s[0] == L'/' || s[0] == L'-')) {
+        const std::wstring name = s.substr(1);
+        if (name == L"clean") return CleanOrPreview(false);
+        if (name == L"preview") return CleanOrPreview(true);
+        if (name == L"?" || name == L"help" || name == L"h") {
+            Usage(WriteLine);
+            return kCompleted;
+        }
     }
-    std::fprintf(stderr, "Unknown switch: %s\n", ToUtf8(a).c_str());
-    Usage();
+    WriteError(L"Unknown switch: " + TrimBlanks(args));
+    Usage(WriteError);
     return kBadSwitch;
 }
 

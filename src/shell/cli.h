@@ -11,13 +11,18 @@ namespace nv::cli {
 constexpr int kCompleted = 0;
 constexpr int kBadSwitch = 1;
 constexpr int kRunInProgress = 3;
+constexpr int kTotalsNotSaved = 4;  // the run completed; lastclean, regnum or filesize could not be written
 
-// When args is a switch, performs it and returns the process exit code;
-// nothing for any other argument text (the window program handles it).
+// When an argument of args looks like a switch (begins with "/" or "-"
+// after blanks), performs it and returns the process exit code; a switch
+// that is not exactly a known one, alone, is a bad switch (usage on
+// standard error, exit 1). Nothing for any other argument text: the window
+// program handles it.
 std::optional<int> Run(const std::wstring& args);
 
-// Where the lines go (tests collect them); by default standard output.
+// Where the lines go (tests collect them); by default standard output and
+// standard error.
 using Writer = void (*)(const std::string& utf8Line);
-void SetWriter(Writer w);
+void SetWriters(Writer out, Writer err);
 
 }  // namespace nv::cli

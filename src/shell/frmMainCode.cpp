@@ -339,8 +339,8 @@ void frmMainCode::Form_Load() {
     // 7.
     SetLastCleanText(profile::Read(profile::kOptions, profile::opt::lastclean));
     // 8.
-    state_.regCount = ParseNumber(profile::Read(profile::kOptions, profile::opt::regnum)).value_or(0);
-    state_.bytes = ParseNumber(profile::Read(profile::kOptions, profile::opt::filesize)).value_or(0);
+    state_.regCount = engine::StoredTotal(profile::Read(profile::kOptions, profile::opt::regnum));
+    state_.bytes = engine::StoredTotal(profile::Read(profile::kOptions, profile::opt::filesize));
     // 9.
     ShowTotals();
     // 10. to 12.: AppData, Local AppData, the Windows folder, the IE version.

@@ -69,7 +69,7 @@ void frmMainCode::CleanNow() {
     cancelRequested_ = false;
     MainRunView view(*this);
     engine::Environment env{state_.appData, state_.localAppData, state_.windowsFolder, state_.ieMajor};
-    engine::Counters counters{state_.regCount, state_.bytes};
+    engine::Counters counters;
     engine::RunOptions options;
     options.cancel = &cancelRequested_;
     engine::RunEnd end = engine::CleanNow(view, env, counters, state_.unattended, options);
@@ -79,12 +79,9 @@ void frmMainCode::CleanNow() {
             prompts::Show(L"Another cleaning run is in progress. Please wait until it has finished.", kAppTitle,
                           MB_OK | MB_ICONINFORMATION);
         state_.unattended = 0;
-        return;
     }
-    if (end == engine::RunEnd::Completed) {
-        state_.regCount = counters.regCount;
-        state_.bytes = counters.bytes;
-    }
+    // The totals strip and its counters were set by the run's end from what
+    // the profile holds (MainRunView::ShowTotals).
 }
 
 }  // namespace nv

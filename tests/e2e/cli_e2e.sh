@@ -10,10 +10,18 @@ c=$WINEPREFIX/drive_c
 app=$c/nvtest-e2e/app
 rm -rf "$c/nvtest-e2e" "$c/Found.000" "$c/Found.003"
 mkdir -p "$app"
-cp "$bin/cleaner.exe" "$bin/delThumbs.bat" "$app/"
+cp "$bin/cleaner.exe" "$app/"
 exe='C:\nvtest-e2e\app\cleaner.exe'
 out=$(mktemp) err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
+user_dir=$(ls -d "$c"/users/*/ | grep -v '/Public/$' | head -1); user_dir=${user_dir%/}
+# Whatever happens, an unwritable profile must not outlive the test (an
+# immutable file would stop the next fresh prefix from being removed).
+cleanup() {
+  chattr -i "$app/prisd.dat" 2>/dev/null; chmod -R u+w "$c/nvtest-e2e" 2>/dev/null
+  rm -rf "$user_dir/nvtest-e2e" "$c/Found.001"
+  rm -f "$out" "$err"
+}
+trap cleanup EXIT
 
 wine_q() { wine "$@" </dev/null 2>>"$err"; }
 reg_add() { wine_q reg add "$@" /f >/dev/null; }
@@ -65,6 +73,61 @@ check "clean wrote lastclean" grep -qa '^lastclean=.' "$app/prisd.dat"
 
 wine "$exe" /nonsense >/dev/null 2>>"$err" </dev/null
 check "a bad switch exits 1" [ $? -eq 1 ]
+
+# Bad switches end at once, however they are quoted or padded.
+for a in "/clean extra" " /clean" $'/clean\t' "-preview "; do
+  timeout 20 wine "$exe" "$a" >"$out" 2>>"$err" </dev/null
+  rc=$?
+  check "switch $(printf %q "$a") exits 1 with nothing on standard output" [ $rc -eq 1 -a ! -s "$out" ]
+done
+
+# Thumbs.db: every one below the profile in any letter case, never through
+# links planted from here (a file link named Thumbs.db, a folder link).
+run_clean() {  # run_clean PROFILE-TEXT: /clean with that profile; stdout in $out, exit code in $rc
+  printf "$1" > "$app/prisd.dat"
+  wine "$exe" /clean >"$out" 2>>"$err" </dev/null
+  rc=$?
+  tr -d '\r' < "$out" > "$out.txt"; mv "$out.txt" "$out"
+}
+outside=$c/nvtest-e2e/outside
+mkdir -p "$outside/photos" "$user_dir/nvtest-e2e/Links" "$user_dir/nvtest-e2e/Contacts"
+echo precious > "$outside/important.doc"
+echo cache > "$outside/photos/Thumbs.db"
+ln -s "$outside/important.doc" "$user_dir/nvtest-e2e/Links/Thumbs.db"
+ln -s "$outside/photos" "$user_dir/nvtest-e2e/Contacts/photos"
+head -c 10 /dev/zero > "$user_dir/nvtest-e2e/thumbs.DB"
+run_clean '[WINDOWS]\r\nthumbs=1\r\n'
+check "thumbs: the row is done" grep -qxF $'Thumbs.db\tDone' "$out"
+check "thumbs: a Thumbs.db of the profile went" [ ! -e "$user_dir/nvtest-e2e/thumbs.DB" ]
+check "thumbs: the file behind a link named Thumbs.db stays" [ -f "$outside/important.doc" ]
+check "thumbs: the Thumbs.db behind a folder link stays" [ -f "$outside/photos/Thumbs.db" ]
+
+# Names ending in a dot or a blank are cleaned; a link with such a name is not.
+mkdir -p "$c/Found.001"
+head -c 100 /dev/zero > "$c/Found.001/trail."
+head -c 200 /dev/zero > "$c/Found.001/trail "
+ln -s ../nvtest-e2e/outside/important.doc "$c/Found.001/link."
+run_clean '[WINDOWS]\r\nscandisk=1\r\n'
+check "dot and blank names removed" [ ! -e "$c/Found.001/trail." -a ! -e "$c/Found.001/trail " ]
+check "the link with a dot name stays, and its target" [ -L "$c/Found.001/link." -a -f "$outside/important.doc" ]
+
+# A profile that cannot be written: the run's own totals, a line on
+# standard error, exit 4.
+printf '[WINDOWS]\r\nrun=1\r\nsearch=1\r\n[Options]\r\nregnum=999\r\nfilesize=5242880\r\n' > "$app/prisd.dat"
+if [ "$(id -u)" = 0 ]; then chattr +i "$app/prisd.dat" 2>/dev/null; else chmod a-w "$app/prisd.dat"; fi
+if ( : >> "$app/prisd.dat" ) 2>/dev/null; then
+  echo "skip - the profile cannot be made unwritable here (root without chattr)"
+else
+  wine "$exe" /clean >"$out" 2>"$out.err" </dev/null
+  rc=$?
+  tr -d '\r' < "$out" > "$out.txt"; mv "$out.txt" "$out"
+  check "unwritable profile exits 4" [ $rc -eq 4 ]
+  check "unwritable profile: the run's own totals" grep -qxF 'Task complete Successfully! Cleaned Registry Keys: 33 Released HD Space:0.00MB' "$out"
+  check "unwritable profile: said on standard error" grep -qF 'The totals could not be saved' "$out.err"
+  cat "$out.err" >> "$err"
+fi
+rm -f "$out.err"
+chattr -i "$app/prisd.dat" 2>/dev/null; chmod u+w "$app/prisd.dat"
 
 rm -rf "$c/nvtest-e2e" "$c/Found.000" "$c/Found.003"
 wine_q reg delete "$explorer\\TrayNotify" /f >/dev/null 2>&1

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "engine/windows_items.h"
+#include "foundation/handles.h"
 #include "foundation/apppath.h"
 #include "foundation/text.h"
 #include "recorders.h"
@@ -280,18 +281,123 @@ TEST_F(CleanRun, ARunHeldByAnotherProcessIsRefused) {
     EXPECT_EQ(Run(), RunEnd::Completed);
 }
 
-TEST_F(CleanRun, ThumbnailBatchIsStartedHiddenAndWaitedFor) {
+// The profile planted by tools/lib/plant-links.sh (C:\nvlinks\thumbs\tree):
+// Thumbs.db 40, sub\THUMBS.DB 60, sub\Thumbs.db.txt, the file link
+// Links\Thumbs.db and the folder link Contacts\photos, whose target holds a
+// Thumbs.db of its own.
+TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
+    const std::wstring root = L"C:\\nvlinks\\thumbs", tree = root + L"\\tree";
+    if (!nvtest::Exists(tree + L"\\Contacts\\photos")) {
+        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
+        GTEST_SKIP() << "no links planted (run through tools/test)";
+    }
+    nvtest::EnvVar profileVar(L"USERPROFILE", tree);
+    Select(L"WINDOWS", {L"thumbs"});
+    nvtest::RecordingSink heard, done;
+    Run(true, &heard);
+    EXPECT_EQ(counters_.bytes, 100);
+    Run(false, &done);
+    EXPECT_EQ(counters_.bytes, 100);
+    EXPECT_EQ(heard.lines, done.lines);
+    EXPECT_EQ(done.Count(RemovalKind::File), 2u);
+    // Links\Thumbs.db, Contacts\photos and the folder links every planted tree has
+    EXPECT_EQ(done.Count(RemovalKind::Refused), 2u + 3u);
+    EXPECT_TRUE(launcher_.started.empty());
+    EXPECT_FALSE(nvtest::Exists(tree + L"\\Thumbs.db"));
+    EXPECT_FALSE(nvtest::Exists(tree + L"\\sub\\THUMBS.DB"));
+    EXPECT_TRUE(nvtest::Exists(tree + L"\\sub\\Thumbs.db.txt"));
+    EXPECT_TRUE(nvtest::Exists(root + L"\\target\\keep.txt"));
+    EXPECT_TRUE(nvtest::Exists(root + L"\\target\\photos\\Thumbs.db"));
+    ASSERT_EQ(view_.rows.size(), 2u);
+    EXPECT_EQ(view_.rows[0].status, L"Done");
+}
+
+// Thumbs.db in a folder with a non-ANSI name goes; one in use and one
+// read-only stay, counted all the same (errors are ignored, as for every
+// file walk that is not told to stop).
+TEST_F(CleanRun, ThumbnailCachesInUseReadOnlyOrUnderOddNames) {
+    nvtest::ScratchDir profileDir(L"profile");
+    const std::wstring odd = profileDir / L"\u7167\u7247 \U0001F4F7\\Thumbs.db";
+    const std::wstring inUse = profileDir / L"busy\\thumbs.db", readOnly = profileDir / L"ro\\THUMBS.DB";
+    nvtest::WriteFile(odd, 10);
+    nvtest::WriteFile(inUse, 20);
+    nvtest::WriteFile(readOnly, 40);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    ScopedFile held(CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    nvtest::EnvVar profileVar(L"USERPROFILE", profileDir.path());
     Select(L"WINDOWS", {L"thumbs"});
     Run();
-    ASSERT_EQ(launcher_.started.size(), 0u);  // no batch file in this application folder
-    nvtest::WriteText(app_ / L"delThumbs.bat", "@echo off\r\n");
-    Run();
-    ASSERT_EQ(launcher_.started.size(), 1u);
-    EXPECT_TRUE(launcher_.started[0].waited);
-    EXPECT_EQ(launcher_.started[0].showCmd, SW_HIDE);
-    EXPECT_NE(launcher_.started[0].commandLine.find(app_.path() + L"\\delThumbs.bat"), std::wstring::npos);
-    Run(true);
-    EXPECT_EQ(launcher_.started.size(), 1u);  // preview starts nothing
+    EXPECT_EQ(counters_.bytes, 70);
+    EXPECT_FALSE(nvtest::Exists(odd));
+    EXPECT_TRUE(nvtest::Exists(inUse));
+    EXPECT_TRUE(nvtest::Exists(readOnly));
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Link keys where the Windows items delete (OpenSaveMRU, RunMRU) and inside
+// a tree they delete: the run removes nothing through them.
+TEST_F(CleanRun, RegistryLinkKeysUnderItemsLeaveTheirTargetsAlone) {
+    const std::wstring comdlg = kExplorer + L"\\ComDlg32";
+    nvtest::TestKey precious(L"precious");
+    nvtest::SetString(HKEY_CURRENT_USER, precious.sub() + L"\\Sub", L"doc", L"keep");
+    nvtest::SetString(HKEY_CURRENT_USER, precious.sub() + L"\\Leaf", L"v", L"keep");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, comdlg + L"\\OpenSaveMRU");
+    nvtest::DeleteTree(HKEY_CURRENT_USER, kExplorer + L"\\RunMRU");
+    nvtest::SetString(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU", L"a", L"trace");
+    nvtest::RegLink open(HKEY_CURRENT_USER, comdlg + L"\\OpenSaveMRU", precious.sub());
+    nvtest::RegLink run(HKEY_CURRENT_USER, kExplorer + L"\\RunMRU", precious.sub() + L"\\Leaf");
+    nvtest::RegLink inner(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU\\Inner", precious.sub());
+    ASSERT_TRUE(open.ok() && run.ok() && inner.ok());
+    Select(L"WINDOWS", {L"run", L"open", L"recentlyused"});
+    nvtest::RecordingSink heard, done;
+    Run(true, &heard);
+    Run(false, &done);
+    EXPECT_EQ(counters_.regCount, 3 + 5 + 25);
+    EXPECT_EQ(heard.lines, done.lines);
+    EXPECT_EQ(done.Count(RemovalKind::Refused), 4u);  // RunMRU, OpenSaveMRU twice, LastVisitedMRU\Inner
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, precious.sub() + L"\\Sub", L"doc"));
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, precious.sub() + L"\\Leaf", L"v"));
+    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, comdlg + L"\\LastVisitedMRU", L"a"));
+}
+
+// A profile that cannot be written (held open without write sharing, as
+// another program might): the end says so, shows the run's own counters,
+// and the strip shows what the profile still holds.
+TEST_F(CleanRun, TotalsThatCannotBeSavedAreNeverClaimed) {
+    nvtest::WriteText(profile::ProfilePath(),
+                      "[WINDOWS]\r\nrun=1\r\nsearch=1\r\n[Options]\r\nlastclean=old\r\nregnum=999\r\nfilesize=5242880\r\n");
+    ScopedFile held(CreateFileW(profile::ProfilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held);
+    const std::wstring own = L" Cleaned Registry Keys: 33 Released HD Space:0.00MB";
+    for (int watched : {1, 0}) {
+        unattended_ = watched ? 0 : 1;
+        view_ = RecordingView();
+        EXPECT_EQ(Run(), RunEnd::TotalsNotSaved);
+        EXPECT_EQ(counters_.regCount, 33);
+        if (watched) {
+            ASSERT_EQ(view_.announced.size(), 1u);
+            EXPECT_EQ(view_.announced[0].text, L"Task complete Successfully!" + own + L"\n\n" + kTotalsNotSaved);
+        } else {
+            ASSERT_EQ(view_.notified.size(), 1u);
+            EXPECT_EQ(view_.notified[0].description,
+                      L"Norvale System Cleaner Clean is done!" + own + L" " + kTotalsNotSaved);
+        }
+        ASSERT_EQ(view_.totals.size(), 1u);
+        EXPECT_EQ(view_.totals[0].lastClean, L"old");
+        EXPECT_EQ(view_.totals[0].reg, 999);
+        EXPECT_EQ(view_.totals[0].bytes, 5242880);
+    }
+}
+
+TEST(CleanRunTexts, StoredTotalsThatAreNoFiniteNonNegativeNumberAreZero) {
+    const struct {
+        const wchar_t* text;
+        double value;
+    } cases[] = {{L"12", 12},   {L"3145728", 3145728}, {L"1.5", 1.5}, {L"", 0},     {L"lots", 0}, {L"-1", 0},
+                 {L"-1e308", 0}, {L"1e400", 0},        {L"nan", 0},   {L"inf", 0}, {L"-0", 0}};
+    for (const auto& c : cases) EXPECT_EQ(StoredTotal(c.text), c.value) << nvtest::Narrow(c.text);
 }
 
 TEST(CleanRunTexts, EndMessagesAndLegacyTemp) {

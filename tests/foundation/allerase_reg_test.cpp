@@ -168,3 +168,63 @@ TEST(AtRebootEndToEnd, DISABLED_MarkFiles) {
     nv::Normal::DeleteAtReboot(ctx, L"C:\\nvlinks\\atreboot\\tree\\keep.txt");  // a link: refused
     EXPECT_NE(PendingRenames().find(L"C:\\nvreboot\\doomed.txt"), std::wstring::npos);
 }
+
+// Link keys planted where the primitives look (created here: Wine makes
+// them like Windows does). The link alone may be touched, never its target.
+TEST(RegistryLinks, NoPrimitiveActsThroughALinkKey) {
+    TestKey k(L"reglink");
+    const std::wstring s = k.sub();
+    auto buildTargets = [&] {
+        nvtest::SetString(HKCU, s + L"\\Precious\\Sub", L"doc", L"x");
+        nvtest::SetString(HKCU, s + L"\\Precious", L"v", L"x");
+        nvtest::SetString(HKCU, s + L"\\Leaf", L"v", L"x");  // no subkeys: a plain delete would take it
+        nvtest::SetString(HKCU, s + L"\\Tree\\Other\\Deep", L"v", L"x");
+        nvtest::SetString(HKCU, s + L"\\Tree", L"v", L"x");
+    };
+    buildTargets();
+    nvtest::RegLink toTree(HKCU, s + L"\\TreeLink", s + L"\\Precious");
+    nvtest::RegLink toLeaf(HKCU, s + L"\\LeafLink", s + L"\\Leaf");
+    nvtest::RegLink inside(HKCU, s + L"\\Tree\\Inner", s + L"\\Precious");
+    ASSERT_TRUE(toTree.ok() && toLeaf.ok() && inside.ok());
+    ASSERT_TRUE(KeyExists(HKCU, s + L"\\TreeLink\\Sub"));  // the links work
+
+    auto runAll = [&](EraseContext& ctx) {
+        int n = DeleteRegTree(ctx, HKCU, s + L"\\TreeLink");
+        n += DeleteRegKey(ctx, HKCU, s + L"\\LeafLink");
+        n += DeleteRegKey(ctx, HKCU, s + L"\\TreeLink");
+        n += DeleteRegValue(ctx, HKCU, s + L"\\LeafLink", L"v");
+        n += DeleteRegValue(ctx, HKCU, s + L"\\TreeLink", L"v");
+        n += DeleteRegTree(ctx, HKCU, s + L"\\Tree");  // the link inside stays, the rest goes
+        return n;
+    };
+    auto expectTargetsIntact = [&] {
+        EXPECT_TRUE(ValueExists(HKCU, s + L"\\Precious\\Sub", L"doc"));
+        EXPECT_TRUE(ValueExists(HKCU, s + L"\\Precious", L"v"));
+        EXPECT_TRUE(ValueExists(HKCU, s + L"\\Leaf", L"v"));
+        EXPECT_TRUE(KeyExists(HKCU, s + L"\\TreeLink\\Sub"));
+        EXPECT_TRUE(KeyExists(HKCU, s + L"\\LeafLink"));
+        EXPECT_TRUE(KeyExists(HKCU, s + L"\\Tree\\Inner\\Sub"));
+    };
+    RecordingSink heard, done;
+    EraseContext preview(true), clean;
+    preview.set_sink(&heard);
+    clean.set_sink(&done);
+    EXPECT_EQ(runAll(preview), 5 + 3 + 3 + 1 + 1 + 5);
+    expectTargetsIntact();
+    EXPECT_TRUE(KeyExists(HKCU, s + L"\\Tree\\Other\\Deep"));
+    EXPECT_TRUE(ValueExists(HKCU, s + L"\\Tree", L"v"));
+    EXPECT_EQ(runAll(clean), 18);
+    expectTargetsIntact();
+    EXPECT_FALSE(KeyExists(HKCU, s + L"\\Tree\\Other"));
+    EXPECT_FALSE(ValueExists(HKCU, s + L"\\Tree", L"v"));  // the key stays for the link, its content goes
+    EXPECT_EQ(heard.lines, done.lines);
+    const std::wstring t = k.path();
+    EXPECT_EQ(done.lines, (std::vector<std::wstring>{
+                              L"refused\t" + t + L"\\TreeLink\t0",
+                              L"refused\t" + t + L"\\LeafLink\t0",
+                              L"refused\t" + t + L"\\TreeLink\t0",
+                              L"refused\t" + t + L"\\LeafLink\\v\t0",
+                              L"refused\t" + t + L"\\TreeLink\\v\t0",
+                              L"refused\t" + t + L"\\Tree\\Inner\t0",
+                          }));
+}

@@ -246,3 +246,34 @@ TEST(Links, SizesPreviewAndSingleTargetsStayOnTheirSide) {
     EXPECT_EQ(done.Count(RemovalKind::Refused), refusedBefore + 2);
     EXPECT_EQ(done.Count(RemovalKind::AtReboot), 0u);
 }
+
+// Under Wine a name ending in a dot or a blank resolves without that ending;
+// such files are cleaned like any other, while links with such names (one
+// of them to a sibling of the same short form) stay refused.
+TEST(Links, NamesEndingInADotOrBlankAreCleanedLinksWithThemAreNot) {
+    LinkCase lc(L"trailing");
+    NEED_LINKS(lc);
+    const std::wstring t = lc.tree();
+    RecordingSink pick;
+    EraseContext clean;
+    clean.set_sink(&pick);
+    auto refused = [&](const RecordingSink& sink, const wchar_t* name) {
+        return std::find(sink.lines.begin(), sink.lines.end(), L"refused\t" + t + name + L"\t0") != sink.lines.end();
+    };
+    EXPECT_EQ(DeleteFileInTree(clean, t, L"twin."), 0);
+    EXPECT_TRUE(refused(pick, L"\\twin."));
+    ASSERT_TRUE(Exists(t + L"\\twin"));
+
+    RecordingSink heard, done;
+    EraseContext preview(true);
+    preview.set_sink(&heard);
+    clean.set_sink(&done);
+    const double real = 10 + 20 + 10 + 20 + 30 + 5;  // real.txt, sub\real.txt, "trail.", "trail ", "d. \inner.", twin
+    EXPECT_EQ(EmptyFolder(preview, t), real);
+    EXPECT_EQ(EmptyFolder(clean, t), real);
+    EXPECT_EQ(heard.lines, done.lines);
+    for (const wchar_t* gone : {L"\\trail.", L"\\trail ", L"\\d. ", L"\\twin", L"\\real.txt"})
+        EXPECT_FALSE(Exists(L"\\\\?\\" + t + gone)) << nvtest::Narrow(gone);
+    for (const wchar_t* link : {L"\\twin.", L"\\link.", L"\\dl. "}) EXPECT_TRUE(refused(done, link)) << nvtest::Narrow(link);
+    lc.ExpectTargetsIntact();
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/apppath.h"
+#include "foundation/handles.h"
 #include "sandbox.h"
 #include "settings/profile.h"
 
@@ -13,18 +14,20 @@ using namespace nv;
 
 namespace {
 
-std::vector<std::string> g_lines;
+std::vector<std::string> g_lines, g_errors;
 void Collect(const std::string& line) { g_lines.push_back(line); }
+void CollectError(const std::string& line) { g_errors.push_back(line); }
 
 class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
         SetAppFolderForTests(dir_.path());
         g_lines.clear();
-        cli::SetWriter(Collect);
+        g_errors.clear();
+        cli::SetWriters(Collect, CollectError);
     }
     void TearDown() override {
-        cli::SetWriter(nullptr);
+        cli::SetWriters(nullptr, nullptr);
         SetAppFolderForTests(L"");
     }
     nvtest::ScratchDir dir_{L"cli"};
@@ -33,18 +36,31 @@ protected:
 const std::wstring kRunMru = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 
 TEST_F(CommandLine, OtherArgumentsAreForTheWindow) {
-    EXPECT_FALSE(cli::Run(L"").has_value());
-    EXPECT_FALSE(cli::Run(L"min").has_value());
-    EXPECT_FALSE(cli::Run(L"MIN").has_value());
+    for (const wchar_t* args : {L"", L"  ", L"min", L"MIN", L"min ", L"\"min\"", L"x-y", L"C:\\a/b"})
+        EXPECT_FALSE(cli::Run(args).has_value()) << nvtest::Narrow(args);
     EXPECT_TRUE(g_lines.empty());
+    EXPECT_TRUE(g_errors.empty());
 }
 
+// Anything that looks like a switch and is not exactly one ends at once
+// with the usage on standard error: a script never waits for a window.
 TEST_F(CommandLine, UsageAndBadSwitches) {
-    EXPECT_EQ(cli::Run(L"/?"), 0);
-    ASSERT_FALSE(g_lines.empty());
-    EXPECT_NE(g_lines[1].find("/clean"), std::string::npos);
-    g_lines.clear();
-    EXPECT_EQ(cli::Run(L"/cleen"), 1);
+    for (const wchar_t* args : {L"/?", L"\"/?\"", L"/?   ", L"-H", L"/help"}) {
+        g_lines.clear();
+        EXPECT_EQ(cli::Run(args), 0) << nvtest::Narrow(args);
+        ASSERT_GT(g_lines.size(), 1u);
+        EXPECT_NE(g_lines[1].find("/clean"), std::string::npos);
+    }
+    EXPECT_TRUE(g_errors.empty());
+    for (const wchar_t* args : {L"/cleen", L"\"/clean extra\"", L"\" /clean\"", L"\"/clean\t\"", L"/clean extra",
+                                L"/clean /preview", L"min /clean", L"-", L"\"-preview \""}) {
+        g_lines.clear();
+        g_errors.clear();
+        EXPECT_EQ(cli::Run(args), 1) << nvtest::Narrow(args);
+        EXPECT_TRUE(g_lines.empty()) << nvtest::Narrow(args);
+        ASSERT_GT(g_errors.size(), 2u) << nvtest::Narrow(args);
+        EXPECT_EQ(g_errors[0].rfind("Unknown switch: ", 0), 0u);
+    }
 }
 
 TEST_F(CommandLine, PreviewListsTargetsRowsAndTotalsAndTouchesNothing) {
@@ -79,6 +95,17 @@ TEST_F(CommandLine, CleanRunsUnattendedAndPrintsTheEndMessage) {
     EXPECT_FALSE(nvtest::KeyExists(HKEY_CURRENT_USER, kRunMru));
     EXPECT_EQ(profile::Read(L"Options", L"regnum"), L"33");
     EXPECT_FALSE(profile::Read(L"Options", L"lastclean").empty());
+}
+
+TEST_F(CommandLine, TotalsThatCannotBeSavedGiveExitFourAndTheRunsOwnCounters) {
+    nvtest::WriteText(dir_ / L"prisd.dat", "[WINDOWS]\r\nrun=1\r\nsearch=1\r\n[Options]\r\nregnum=999\r\nfilesize=5242880\r\n");
+    ScopedFile held(CreateFileW((dir_ / L"prisd.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(cli::Run(L"/clean"), 4);
+    ASSERT_FALSE(g_lines.empty());
+    EXPECT_EQ(g_lines.back(), "Task complete Successfully! Cleaned Registry Keys: 33 Released HD Space:0.00MB");
+    EXPECT_EQ(g_errors, std::vector<std::string>{"The totals could not be saved: prisd.dat cannot be written."});
 }
 
 }  // namespace

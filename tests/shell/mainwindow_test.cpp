@@ -161,7 +161,7 @@ TEST_F(MainWindow, LoadReadsTheOptions) {
 }
 
 TEST_F(MainWindow, MissingOrBadOptionsGiveZeros) {
-    Profile("[Options]\r\nregnum=lots\r\nbosskey=yes\r\n");
+    Profile("[Options]\r\nregnum=lots\r\nfilesize=-1e308\r\nbosskey=yes\r\n");
     frmMainCode* w = Load();
     EXPECT_EQ(w->state().regCount, 0);
     EXPECT_EQ(Text(ids::Label14), L"  Cleaned Registry Keys: 0     Released HD Space:0.00MB");

@@ -144,6 +144,41 @@ bool ValueExists(HKEY root, const std::wstring& sub, const std::wstring& name) {
 
 void DeleteTree(HKEY root, const std::wstring& sub) { SHDeleteKeyW(root, sub.c_str()); }
 
+namespace {
+// The kernel's name of an open key ("\REGISTRY\User\S-1-5-...\Software\..."),
+// which is what a link's SymbolicLinkValue holds.
+std::wstring KernelKeyName(HKEY k) {
+    using QueryKeyFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<QueryKeyFn>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryKey"));
+    alignas(8) BYTE buf[4096];
+    ULONG n = 0;
+    if (!query || query(k, 3 /* KeyNameInformation */, buf, sizeof buf, &n) < 0) return {};
+    ULONG len = *reinterpret_cast<ULONG*>(buf);
+    return std::wstring(reinterpret_cast<wchar_t*>(buf + sizeof(ULONG)), len / sizeof(wchar_t));
+}
+
+void DeleteLinkKey(HKEY root, const std::wstring& link) {
+    using DeleteKeyFn = LONG(NTAPI*)(HANDLE);
+    static const auto del = reinterpret_cast<DeleteKeyFn>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey"));
+    nv::ScopedKey k;
+    if (RegOpenKeyExW(root, link.c_str(), REG_OPTION_OPEN_LINK, DELETE, k.put()) == ERROR_SUCCESS && del) del(k.get());
+}
+}  // namespace
+
+RegLink::RegLink(HKEY root, const std::wstring& link, const std::wstring& target) : root_(root), link_(link) {
+    DeleteLinkKey(root, link);
+    nv::ScopedKey t, l;
+    if (RegOpenKeyExW(root, target.c_str(), 0, KEY_READ, t.put()) != ERROR_SUCCESS) return;
+    std::wstring name = KernelKeyName(t.get());
+    if (name.empty() || RegCreateKeyExW(root, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                                        KEY_ALL_ACCESS, nullptr, l.put(), nullptr) != ERROR_SUCCESS)
+        return;
+    ok_ = RegSetValueExW(l.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.data()),
+                         static_cast<DWORD>(name.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+RegLink::~RegLink() { DeleteLinkKey(root_, link_); }
+
 ValueOverride::ValueOverride(HKEY root, std::wstring sub, std::wstring name, std::optional<std::wstring> value)
     : root_(root), sub_(std::move(sub)), name_(std::move(name)) {
     std::vector<wchar_t> buf(32768);

@@ -64,6 +64,23 @@ bool KeyExists(HKEY root, const std::wstring& sub);
 bool ValueExists(HKEY root, const std::wstring& sub, const std::wstring& name);
 void DeleteTree(HKEY root, const std::wstring& sub);
 
+// A registry link key (REG_OPTION_CREATE_LINK, volatile) at root\link that
+// points at root\target; the link alone is removed when the object goes out
+// of scope. Declare it after the keys it lives in.
+class RegLink {
+public:
+    RegLink(HKEY root, const std::wstring& link, const std::wstring& target);
+    ~RegLink();
+    RegLink(const RegLink&) = delete;
+    RegLink& operator=(const RegLink&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    HKEY root_;
+    std::wstring link_;
+    bool ok_ = false;
+};
+
 // Sets (or with nullopt removes) one string value of a shared key for the
 // lifetime of the object, then restores what was there.
 class ValueOverride {

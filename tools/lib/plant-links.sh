@@ -8,7 +8,7 @@ root=$1/drive_c/nvlinks
 rm -rf "$root"
 for case in fileintree allfilesintree extintree folderintree emptyfolder allfiles \
             fileinfolder extinfolder foldersize preview atreboot inisection toplink searchfind searchfile searchbin \
-            custom; do
+            custom trailing thumbs; do
   c=$root/$case
   mkdir -p "$c/target/dir/cache" "$c/target/empty" "$c/tree/sub"
   head -c 1000 /dev/zero > "$c/target/keep.txt"
@@ -25,3 +25,25 @@ for case in fileintree allfilesintree extintree folderintree emptyfolder allfile
   ln -s ../../target/dir "$c/tree/sub/cache"
   ln -s target/dir "$c/toplink"
 done
+# Names ending in a dot or a blank (Wine resolves them without the ending),
+# beside links with such names, one of them to a sibling of the same short
+# form (twin. -> twin).
+c=$root/trailing
+mkdir -p "$c/tree/d. "
+printf '0123456789' > "$c/tree/trail."
+head -c 20 /dev/zero > "$c/tree/trail "
+head -c 30 /dev/zero > "$c/tree/d. /inner."
+head -c 5 /dev/zero > "$c/tree/twin"
+ln -s twin "$c/tree/twin."
+ln -s ../target/keep.txt "$c/tree/link."
+ln -s ../target/dir "$c/tree/dl. "
+# A profile for the Thumbs.db item: caches in any letter case, a file link
+# named Thumbs.db and a folder link whose target holds one.
+c=$root/thumbs
+mkdir -p "$c/tree/Links" "$c/tree/Contacts" "$c/target/photos"
+head -c 100 /dev/zero > "$c/target/photos/Thumbs.db"
+head -c 40 /dev/zero > "$c/tree/Thumbs.db"
+head -c 60 /dev/zero > "$c/tree/sub/THUMBS.DB"
+head -c 7 /dev/zero > "$c/tree/sub/Thumbs.db.txt"
+ln -s ../../target/keep.txt "$c/tree/Links/Thumbs.db"
+ln -s ../../target/photos "$c/tree/Contacts/photos"
