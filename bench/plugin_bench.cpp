@@ -123,7 +123,7 @@ Setup Prepare(int entries, int detectEvery, const nv::pathvars::Folders& folders
     for (int i = 0; i < entries; i += detectEvery) {
         wchar_t d[64];
         swprintf(d, 64, L"\\Bench Vendor %04d\\Application", i);
-        MakeDirs(s.folders.appData + d);
+        MakeDirs(*s.folders.appData + d);
     }
     nv::listfile::ReplaceBytes(s.file, Generate(entries, detectEvery));
     nv::SetAppFolderForTests(s.app);

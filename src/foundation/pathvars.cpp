@@ -51,9 +51,9 @@ const struct {
 // Every value the name stands for; none when it is unknown or empty.
 std::vector<std::wstring> Values(std::wstring_view name, const Folders& folders) {
     auto one = [](std::wstring v) { return v.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{v}; };
-    if (SameName(name, L"AppData")) return one(folders.appData.empty() ? ShellFolder(L"AppData") : folders.appData);
+    if (SameName(name, L"AppData")) return one(folders.appData ? *folders.appData : ShellFolder(L"AppData"));
     if (SameName(name, L"LocalAppData"))
-        return one(folders.localAppData.empty() ? ShellFolder(L"Local AppData") : folders.localAppData);
+        return one(folders.localAppData ? *folders.localAppData : ShellFolder(L"Local AppData"));
     for (const auto& k : kKnown)
         if (SameName(name, k.name)) return one(Known(*k.id));
     for (const auto& b : kBoth) {

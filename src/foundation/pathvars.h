@@ -1,18 +1,20 @@
 // Folder variables in the paths of plug-ins: "%LocalAppData%\Vendor\Cache".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace nv::pathvars {
 
-// AppData and LocalAppData as the caller knows them (the run passes the
-// main window's folders, so tests can point them at scratch folders); ""
-// reads the Shell Folders values.
+// AppData and LocalAppData as the caller knows them: the run passes the
+// main window's folders (so tests can point them at scratch folders, and an
+// unknown folder, "", stays unknown); without them the Shell Folders
+// values are read.
 struct Folders {
-    std::wstring appData;
-    std::wstring localAppData;
+    std::optional<std::wstring> appData;
+    std::optional<std::wstring> localAppData;
 };
 
 // One concrete path and how much of it the variables gave: the system said

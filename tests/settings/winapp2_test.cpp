@@ -20,8 +20,8 @@ class Winapp2Import : public ::testing::Test {
 protected:
     void SetUp() override {
         SetAppFolderForTests(app_.path());
-        nvtest::MakeDirs(folders_.appData + L"\\NvW2Demo\\Profile 1");
-        nvtest::MakeDirs(folders_.appData + L"\\NvW2 Files, Inc");
+        nvtest::MakeDirs(*folders_.appData + L"\\NvW2Demo\\Profile 1");
+        nvtest::MakeDirs(*folders_.appData + L"\\NvW2 Files, Inc");
         nvtest::CreateKey(HKEY_CURRENT_USER, L"Software\\NorvaleW2\\Demo");
     }
     void TearDown() override {
