@@ -184,8 +184,9 @@ void Dialog::cmdImport_Click() {
             ListView_SetCheckState(list1_, static_cast<int>(row), t->second);
     fillingList1_ = false;
 
-    std::wstring text = r.refused ? r.error : winapp2::Summary(r, L"reasons below") + L".";
+    std::wstring text = r.refused ? r.error + L"; nothing was imported." : winapp2::Summary(r, L"reasons below") + L".";
     constexpr size_t kShown = 15;
+    if (!r.skipped.empty()) text += L"\n\nSkipped:";
     for (size_t i = 0; i < r.skipped.size() && i < kShown; ++i) text += L"\n" + r.skipped[i];
     if (r.skipped.size() > kShown) text += L"\n... and " + std::to_wstring(r.skipped.size() - kShown) + L" more";
     if (!r.unwritten.empty()) text += L"\n\nThese plug-in files could not be written or removed:";

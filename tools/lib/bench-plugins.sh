@@ -7,8 +7,8 @@
 #     --entries  entries of the generated Winapp2 file (default 4000)
 #     --plugins  plug-ins in the Applications list (default 1000)
 #     --rounds   repeat every measurement N times, print medians (default 3)
-# Beside each figure: what the platform's profile functions cost for the
-# same reading (ratio = ours / theirs).
+# Each figure against the goal of one second, and the reading of the
+# plug-ins against the platform's profile functions reading the same values.
 set -eu
 . "$(dirname "$0")/common.sh"
 
@@ -48,12 +48,17 @@ compare() {  # LABEL OURS OTHER-LABEL OTHER
   awk -v l="$1" -v o="$3" -v a="$(med "$2" seconds)" -v b="$(med "$4" seconds)" \
     'BEGIN { printf "%s vs %s: %.3f s / %.3f s ratio=%.3f\n", l, o, a, b, (b > 0 ? a / b : 0) }'
 }
+goal() {  # LABEL OURS: against the goal of one second
+  awk -v l="$1" -v a="$(med "$2" seconds)" 'BEGIN { printf "%s vs the goal of 1 s: %.3f s / 1.000 s ratio=%.3f\n", l, a, a }'
+}
 
 echo "Plug-in benchmark: $rounds round(s), medians"
 echo "Winapp2 file of $(med import total) entries: $(med import imported) detected here and imported"
-compare "Import" import "profile functions reading its sections" profile
-compare "Import again (replacing its plug-ins)" reimport "profile functions reading its sections" profile
+goal "Import" import
+goal "Import again (over its own plug-ins)" reimport
+echo "  (the profile functions alone take $(med profile seconds) s to read the file's sections, one call per entry)"
 echo "Applications list with $(med dialog rows) plug-ins:"
+goal "Cleaning Settings opening" dialog
 compare "Cleaning Settings opening" dialog "the same without plug-ins" empty
 compare "reading the plug-ins with detection" read "profile functions reading the same values" listprofile
 echo "runs:"
