@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "foundation/apppath.h"
@@ -171,6 +172,26 @@ TEST_F(Winapp2Import, FilesThatAreNoWinapp2FileAreRefusedWithNothingWritten) {
     auto r = winapp2::Import(data_ / L"missing.ini", plugins::PluginFolder(), folders_);
     EXPECT_TRUE(r.refused);
     EXPECT_EQ(Snapshot(), before);
+}
+
+// Links planted from the Linux side in place of earlier imports
+// (tools/lib/plant-links.sh, case "imports"): writing an import again
+// replaces the link, removing one refuses it; their targets stay.
+TEST_F(Winapp2Import, EarlierImportsThatAreLinksNeverReachTheirTargets) {
+    const std::wstring c = L"C:\\nvlinks\\imports";
+    if (!nvtest::Exists(c + L"\\target\\demo.ppe")) {
+        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
+        GTEST_SKIP() << "links are planted by tools/test";
+    }
+    const std::string demo = nvtest::ReadText(c + L"\\target\\demo.ppe"), gone = nvtest::ReadText(c + L"\\target\\gone.ppe");
+    nvtest::WriteText(data_ / L"w.ini", "[Demo *]\r\nFileKey1=C:\\nvlinks\\imports\\nothing|*.tmp\r\n");
+    auto r = winapp2::Import(data_ / L"w.ini", c + L"\\plus-in", folders_);
+    ASSERT_FALSE(r.refused) << nvtest::Narrow(r.error);
+    EXPECT_EQ(r.imported, 1);
+    EXPECT_EQ(nvtest::ReadText(c + L"\\target\\demo.ppe"), demo);
+    EXPECT_EQ(nvtest::ReadText(c + L"\\target\\gone.ppe"), gone);
+    EXPECT_NE(nvtest::ReadText(c + L"\\plus-in\\Winapp2 - Demo.ppe").find("[filekey]"), std::string::npos);
+    EXPECT_EQ(r.unwritten, std::vector<std::wstring>{c + L"\\plus-in\\Winapp2 - Gone.ppe"});
 }
 
 TEST(Winapp2Names, PluginFileNamesAreSafe) {

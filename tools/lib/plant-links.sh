@@ -62,3 +62,11 @@ head -c 10 /dev/zero > "$ud/Default/Sessions/Session_1"
 ln -s ../../../../../../../target/keep.txt "$ud/Default/Cache/Cache_Data/f_000001"
 ln -s ../../../../target/dir "$ud/Profile 3"
 ln -s ../../../../../target/dir "$ud/Default/Code Cache"
+# A plug-in folder holding links named like earlier imports: one that the
+# next import writes again, one that it would remove.
+c=$root/imports
+mkdir -p "$c/plus-in" "$c/target"
+printf '[name]\r\nappname=Demo\r\n[source]\r\nformat=Winapp2\r\nentry=Demo *\r\n' > "$c/target/demo.ppe"
+printf '[name]\r\nappname=Gone\r\n[source]\r\nformat=Winapp2\r\nentry=Gone *\r\n' > "$c/target/gone.ppe"
+ln -s ../target/demo.ppe "$c/plus-in/Winapp2 - Demo.ppe"
+ln -s ../target/gone.ppe "$c/plus-in/Winapp2 - Gone.ppe"
