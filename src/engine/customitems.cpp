@@ -97,10 +97,10 @@ void RunCustomItems(RunContext& ctx) {
 }
 
 void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
-    // A plug-in whose newer sections cannot be read runs nothing: a misread
-    // exclusion would leave its targets unguarded.
-    if (!plugin.extras.error.empty()) return;
+    // A plug-in whose newer sections cannot be read or applied runs
+    // nothing: a misread exclusion would leave its targets unguarded.
     const pathvars::Folders folders = RunFolders(ctx);
+    if (!plugin.Fault(folders).empty()) return;
     std::optional<plugins::Exclusions> exclusions;
     if (!plugin.extras.excludes.empty()) exclusions.emplace(plugin.extras.excludes, folders);
     GuardScope guard(ctx.erase, exclusions ? &*exclusions : nullptr);
@@ -138,8 +138,8 @@ void RunPlugins(RunContext& ctx) {
         // as if it were not ticked.
         if (p.extras.error.empty() && !plugins::Detected(p.extras, folders, &detected)) continue;
         ctx.view.AppendRow(p.name);
-        if (!p.extras.error.empty()) {
-            ctx.view.SetRowStatus(L"Fail, " + p.extras.error);
+        if (std::wstring why = p.Fault(folders); !why.empty()) {
+            ctx.view.SetRowStatus(L"Fail, " + why);
             continue;
         }
         // Its files are in use, and the program would write them back on exit.

@@ -17,7 +17,8 @@ void RunCustomItems(RunContext& ctx);
 // "Cleaning <name>" ... "Done" plus 1 key and 50000 bytes. The list is read
 // here, never asked for. A plug-in whose detection fails here is left out;
 // one whose program runs ([close]) gets the row "Skipped: close X first",
-// one that cannot be read "Fail, <why>"; neither counts anything.
+// one that cannot run at all (Plugin::Fault) "Fail, <why>"; neither counts
+// anything.
 void RunPlugins(RunContext& ctx);
 
 // Runs the cleaning lines of one plug-in file: all regtree lines, then reg

@@ -68,13 +68,6 @@ std::vector<std::wstring> Values(std::wstring_view name, const Folders& folders)
 
 }  // namespace
 
-bool IsFolderVariable(std::wstring_view name) {
-    if (SameName(name, L"AppData") || SameName(name, L"LocalAppData")) return true;
-    for (const auto& k : kKnown)
-        if (SameName(name, k.name)) return true;
-    return false;
-}
-
 Expansion Expand(std::wstring_view path, const Folders& folders) {
     Expansion out;
     out.paths.push_back({});

@@ -36,7 +36,4 @@ struct Expansion {
 // 64-bit and the x86 folder, so a path can give two. A lone "%" stays.
 Expansion Expand(std::wstring_view path, const Folders& folders);
 
-// True when the name is one Expand knows without the environment.
-bool IsFolderVariable(std::wstring_view name);
-
 }  // namespace nv::pathvars

@@ -40,6 +40,12 @@ Exclusions::Exclusions(const std::vector<Exclude>& excludes, const pathvars::Fol
     }
 }
 
+std::optional<std::wstring> UnresolvedExclusion(const std::vector<Exclude>& excludes, const pathvars::Folders& folders) {
+    for (const Exclude& x : excludes)
+        if (x.kind != Exclude::Kind::Reg && pathvars::Expand(x.folder, folders).paths.empty()) return x.folder;
+    return std::nullopt;
+}
+
 bool Exclusions::KeepsFile(std::wstring_view path) const {
     if (files_.empty()) return false;
     const std::vector<std::wstring> parts = Segments(path);

@@ -6,6 +6,7 @@
 // compared without regard to letter case.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,10 @@ private:
     std::vector<FileRule> files_;
     std::vector<KeyRule> keys_;
 };
+
+// The first FILE or PATH exclusion whose folder cannot be worked out here
+// (an unknown or empty variable). A plug-in with one runs nothing: what
+// the exclusion should keep would be left unguarded.
+std::optional<std::wstring> UnresolvedExclusion(const std::vector<Exclude>& excludes, const pathvars::Folders& folders);
 
 }  // namespace nv::plugins

@@ -63,8 +63,8 @@ std::wstring CellText(HWND list, int row, int col) {
 }
 
 // The Status column: why a plug-in does not apply, or that its detection holds.
-std::wstring StatusText(const plugins::Plugin& p, bool detected) {
-    if (!p.extras.error.empty()) return L"cannot be read: " + p.extras.error;
+std::wstring StatusText(const plugins::Plugin& p, const std::wstring& fault, bool detected) {
+    if (!fault.empty()) return L"error: " + fault;
     if (!detected) return L"not installed";
     return p.extras.HasDetect() ? L"installed" : L"";
 }
@@ -120,8 +120,9 @@ void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) 
     SendMessageW(list1_, WM_SETREDRAW, FALSE, 0);
     ListView_SetItemCountEx(list1_, ListView_GetItemCount(list1_) + static_cast<int>(found.size()), LVSICF_NOSCROLL);
     for (plugins::Plugin& p : found) {
-        const bool detected = p.extras.error.empty() && plugins::Detected(p.extras, userFolders, &cache);
-        int row = AppendRow(list1_, p.name, {p.version, p.description, StatusText(p, detected)});
+        const std::wstring fault = p.Fault(userFolders);
+        const bool detected = fault.empty() && plugins::Detected(p.extras, userFolders, &cache);
+        int row = AppendRow(list1_, p.name, {p.version, p.description, StatusText(p, fault, detected)});
         ListView_SetCheckState(list1_, row, p.enabled);
         plugins_.push_back(std::move(p));
         applies_.push_back(detected);

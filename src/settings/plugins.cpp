@@ -6,6 +6,7 @@
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "settings/Inifun.h"
+#include "settings/exclusions.h"
 #include "settings/inifile.h"
 #include "settings/profile.h"
 
@@ -77,6 +78,12 @@ std::vector<Command> Plugin::Commands() const {
         for (const auto& line : *lines) out.push_back({s, Split(LineValue(line), L',')});
     }
     return out;
+}
+
+std::wstring Plugin::Fault(const pathvars::Folders& folders) const {
+    if (!extras.error.empty()) return extras.error;
+    if (auto folder = UnresolvedExclusion(extras.excludes, folders)) return L"[exclude] names an unknown folder: " + *folder;
+    return {};
 }
 
 std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& extension) {

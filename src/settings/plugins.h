@@ -44,6 +44,10 @@ struct Plugin {
     bool enabled = false;      // on of section swich, by the text test
     Extras extras;             // detection, new actions, exclusions, warning, ... (pluginformat.h)
 
+    // Why it runs nothing at all: a line of its newer sections cannot be
+    // read, or an exclusion names a folder unknown here; "" when it may run.
+    std::wstring Fault(const pathvars::Folders& folders) const;
+
     // Its cleaning lines, read from the file now: every regtree line first,
     // then reg, file, fileext and folder, each section in file order.
     std::vector<Command> Commands() const;

@@ -217,7 +217,8 @@ TEST_F(PluginRun, RowsOfPlugInsThatCannotRunNow) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring me = wcsrchr(self, L'\\') ? wcsrchr(self, L'\\') + 1 : self;
     const std::wstring d = data_ / L"rows";
-    for (const wchar_t* f : {L"\\absent\\a.tmp", L"\\running\\r.tmp", L"\\broken\\b.tmp", L"\\works\\w.tmp"})
+    for (const wchar_t* f : {L"\\absent\\a.tmp", L"\\running\\r.tmp", L"\\broken\\b.tmp", L"\\unguarded\\u.tmp",
+                             L"\\works\\w.tmp"})
         nvtest::WriteFile(d + f, 100);
     auto plugin = [&](const wchar_t* name, const std::wstring& more) {
         Plugin(std::wstring(name) + L".ppe", L"[name]\r\nappname=" + std::wstring(name) + L"\r\n[swich]\r\non=1\r\n" +
@@ -226,6 +227,7 @@ TEST_F(PluginRun, RowsOfPlugInsThatCannotRunNow) {
     plugin(L"absent", L"[detect]\r\n1=FILE|" + d + L"\\nowhere\r\n");
     plugin(L"running", L"[close]\r\n1=not-running.exe\r\n2=" + me + L"\r\n");
     plugin(L"broken", L"[exclude]\r\n1=FILE|" + d + L"\\broken\r\n");
+    plugin(L"unguarded", L"[exclude]\r\n1=PATH|%NoSuchVariable%\\unguarded\\\r\n");
     plugin(L"works", L"[detect]\r\n1=FILE|" + d + L"\\nowhere\r\n2=FILE|" + d + L"\\w*\r\n[close]\r\n1=not-running.exe\r\n");
     Run(false, nullptr);
     std::map<std::wstring, std::wstring> rows;
@@ -233,8 +235,9 @@ TEST_F(PluginRun, RowsOfPlugInsThatCannotRunNow) {
     EXPECT_EQ(rows.count(L"absent"), 0u);
     EXPECT_EQ(rows[L"running"], L"Skipped: close " + me + L" first");
     EXPECT_EQ(rows[L"broken"], L"Fail, [exclude] 1: no file name");
+    EXPECT_EQ(rows[L"unguarded"], L"Fail, [exclude] names an unknown folder: %NoSuchVariable%\\unguarded\\");
     EXPECT_EQ(rows[L"works"], L"Done");
-    for (const wchar_t* f : {L"\\absent\\a.tmp", L"\\running\\r.tmp", L"\\broken\\b.tmp"})
+    for (const wchar_t* f : {L"\\absent\\a.tmp", L"\\running\\r.tmp", L"\\broken\\b.tmp", L"\\unguarded\\u.tmp"})
         EXPECT_TRUE(Exists(d + f)) << nvtest::Narrow(f);
     EXPECT_FALSE(Exists(d + L"\\works\\w.tmp"));
     EXPECT_EQ(counters_.bytes, 50000 + 100);

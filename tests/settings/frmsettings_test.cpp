@@ -348,7 +348,7 @@ TEST_F(Settings, PluginRowsSayWhetherTheyApplyAndWarnWhenTicked) {
     EXPECT_EQ(Cell(id::ListView1, row[L"Always"], 3), L"");
     EXPECT_EQ(Cell(id::ListView1, row[L"Here"], 3), L"installed");
     EXPECT_EQ(Cell(id::ListView1, row[L"Gone"], 3), L"not installed");
-    EXPECT_EQ(Cell(id::ListView1, row[L"Broken"], 3), L"cannot be read: [filekey] 1: unknown flag: EVERYTHING");
+    EXPECT_EQ(Cell(id::ListView1, row[L"Broken"], 3), L"error: [filekey] 1: unknown flag: EVERYTHING");
     EXPECT_TRUE(ListView_GetCheckState(list, row[L"Here"]));
 
     prompts_.answer = IDCANCEL;
