@@ -118,12 +118,14 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     RunContext ctx{env, view, erase, counters};
     bool stopped = false;
     for (const Group& group : Catalogue()) {
+        if (!stopped && cancelled()) stopped = true;
+        if (!stopped && group.prepare) group.prepare(ctx);
         for (const Item& item : group.items) {
             if (!stopped && cancelled()) stopped = true;
-            if (!stopped && !item.pending && Selected(group, item)) {
+            if (!stopped && Selected(group, item)) {
                 view.showstatus(item.label);
                 for (const Step& step : item.steps) RunStep(ctx, step);
-                view.SetRowStatus(L"Done");
+                view.SetRowStatus(item.doneText);
             }
             if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
         }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -22,6 +23,10 @@ struct Environment {
     std::wstring localAppData;
     std::wstring windowsFolder;
     int ieMajor = 0;
+    // Asked once per run, right before the Office items: GetOfficeVersion's
+    // answer ("Office2007", "NoOffice", ...). Unset: ask the installed word
+    // processor.
+    std::function<std::wstring()> officeProbe;
 };
 
 // The base folders as the main window works them out at load.
@@ -38,11 +43,34 @@ struct RunContext {
     RunView& view;
     EraseContext& erase;
     Counters& counters;
+    std::wstring officeVersion;  // "12.0" and so on; "" for none or an unknown one
     void AddKeys(double n) { counters.regCount += n; }
     void AddBytes(double n) { counters.bytes += n; }
 };
 
-enum class Base { Absolute, AppData, LocalAppData, Windows, Personal };
+// Where a step's path starts. File steps: a folder, read when the step runs
+// ("" = unknown: nothing is done). Registry steps: a key under the root.
+enum class Base {
+    Absolute,
+    AppData,
+    LocalAppData,
+    Windows,
+    Personal,          // documents folder, read anew
+    Cache,             // shell folders of the browser
+    Cookies,
+    History,
+    Favorites,
+    ActiveXCache,      // the browser's downloaded program files
+    UserProfile,       // USERPROFILE
+    NetscapeProfiles,  // NSB profiles when they exist, else Navigator's
+    Maxthon,           // install location, not expanded
+    YahooHelpDir,      // type library help folder, not expanded
+    MailStoreRoot,     // Windows Mail store root, not expanded
+    OfficeKey,         // registry: Software\Microsoft\Office\<version>
+    OfficeWizardKey,   // registry: Software\Microsoft\OfficeProfileWizard\<version>
+};
+// Steps that depend on the browser's or Office's version.
+enum class Cond { Always, IeAbove6, Ie6, Ie8OrLater, OfficeOlderLayout, OfficeNewerLayout, Office14, OfficeNot14 };
 enum class Root { HKCU, HKLM, HKU };
 HKEY RootKey(Root r);
 const wchar_t* RootName(Root r);
@@ -61,6 +89,14 @@ enum class Op {
     DeleteRegKey,
     DeleteRegTree,
     DeleteRegValue,
+    // base + path names an INI file, arg = section
+    DeleteIniSection,
+    // base + path names a file to delete at the next system start
+    DeleteAtReboot,
+    // path = a command line started without waiting (window minimized)
+    StartCommand,
+    // arg = the current row's new status text
+    Status,
     // fixed amounts
     AddKeys,
     AddBytes,
@@ -78,6 +114,7 @@ struct Step {
     const wchar_t* arg = L"";
     double amount = 0;
     StepFunction fn = nullptr;
+    Cond when = Cond::Always;
 };
 
 enum class Gate { Text, Numeric };
@@ -88,15 +125,15 @@ struct Item {
     std::span<const Step> steps;
     int progress = -1;  // value of the progress bar after the item; -1 = unchanged
     Gate gate = Gate::Text;
-    // Items whose steps are not part of the program yet: never performed,
-    // but their progress value still applies.
-    bool pending = false;
+    const wchar_t* doneText = L"Done";  // the row's final status
 };
 
 struct Group {
     const wchar_t* name;
     const wchar_t* section;
     std::span<const Item> items;
+    // Runs before the group's first item in every run, selected or not.
+    StepFunction prepare = nullptr;
 };
 
 // The fifteen built-in groups in run order (custom items and plug-ins
@@ -108,5 +145,9 @@ void RunStep(RunContext& ctx, const Step& step);
 
 // The folder a step names: base + path; "" when the base is unknown.
 std::wstring StepFolder(const RunContext& ctx, const Step& step);
+
+// The subkey a registry step names; "" when it names no key (a version
+// part that is unknown leaves an empty component such as "Office\\Word").
+std::wstring StepKey(const RunContext& ctx, const Step& step);
 
 }  // namespace nv::engine

@@ -15,6 +15,7 @@ const wchar_t* RemovalKindName(RemovalKind kind) {
     case RemovalKind::RecycleBin: return L"recyclebin";
     case RemovalKind::Clipboard: return L"clipboard";
     case RemovalKind::RecentDocs: return L"recentdocs";
+    case RemovalKind::UrlHistory: return L"urlhistory";
     case RemovalKind::Refused: return L"refused";
     }
     return L"?";

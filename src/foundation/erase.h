@@ -26,6 +26,7 @@ enum class RemovalKind {
     RecycleBin,  // the Recycle Bin emptied
     Clipboard,   // the clipboard emptied
     RecentDocs,  // the shell's recent-documents list cleared
+    UrlHistory,  // the browser's URL history store cleared
     Refused,     // a protected target or a link that was not touched
 };
 

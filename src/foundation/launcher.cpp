@@ -21,12 +21,12 @@ bool CreateProc(const std::wstring& commandLine, int showCmd, PROCESS_INFORMATIO
 
 class RealLauncher : public Launcher {
 public:
-    bool Start(const std::wstring& commandLine, int showCmd) override {
+    DWORD Start(const std::wstring& commandLine, int showCmd) override {
         PROCESS_INFORMATION pi{};
-        if (!CreateProc(commandLine, showCmd, pi)) return false;
+        if (!CreateProc(commandLine, showCmd, pi)) return 0;
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
-        return true;
+        return pi.dwProcessId;
     }
 
     bool StartAndWait(const std::wstring& commandLine, int showCmd,
@@ -50,7 +50,8 @@ public:
     }
 
     void ShellOpen(const std::wstring& target) override {
-        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        // No verb: the target's default one, which need not be "open".
+        ShellExecuteW(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
 };
 

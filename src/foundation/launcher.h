@@ -13,7 +13,8 @@ class Launcher {
 public:
     virtual ~Launcher() = default;
     // Starts a command line with the given show state; does not wait.
-    virtual bool Start(const std::wstring& commandLine, int showCmd) = 0;
+    // The new process's id, 0 when it could not start.
+    virtual DWORD Start(const std::wstring& commandLine, int showCmd) = 0;
     // Starts a command line and waits for the process to end, calling pump
     // whenever messages arrive (no busy wait). False when it could not start.
     virtual bool StartAndWait(const std::wstring& commandLine, int showCmd,

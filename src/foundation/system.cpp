@@ -10,15 +10,18 @@
 
 namespace nv {
 
+std::wstring EnvironmentText(const wchar_t* name) {
+    std::wstring buf(32767, L'\0');
+    DWORD n = GetEnvironmentVariableW(name, buf.data(), static_cast<DWORD>(buf.size() + 1));
+    buf.resize(n <= buf.size() ? n : 0);
+    return buf;
+}
+
 std::wstring processpath(const std::wstring& path) {
     static const std::wstring token = L"%USERPROFILE%";
     size_t p = path.find(token);
     if (p == std::wstring::npos) return path;
-    std::wstring rest = path.substr(p + token.size());
-    wchar_t buf[32768];
-    DWORD n = GetEnvironmentVariableW(L"USERPROFILE", buf, 32768);
-    if (n == 0 || n >= 32768) return rest;
-    return std::wstring(buf, n) + rest;
+    return EnvironmentText(L"USERPROFILE") + path.substr(p + token.size());
 }
 
 std::wstring GetIEVersion() {

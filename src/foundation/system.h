@@ -5,6 +5,9 @@
 
 namespace nv {
 
+// An environment variable's value; "" when it is not set.
+std::wstring EnvironmentText(const wchar_t* name);
+
 // Replaces everything up to and including the first "%USERPROFILE%" (exact
 // case) with the USERPROFILE environment value; a path without the token
 // is returned unchanged. Pure text, no file access.

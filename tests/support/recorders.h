@@ -36,9 +36,9 @@ public:
     };
     RecordingLauncher() { nv::launcher::Install(this); }
     ~RecordingLauncher() override { nv::launcher::Install(nullptr); }
-    bool Start(const std::wstring& commandLine, int showCmd) override {
+    DWORD Start(const std::wstring& commandLine, int showCmd) override {
         started.push_back({commandLine, showCmd, false});
-        return startResult;
+        return startResult ? startedProcessId : 0;
     }
     bool StartAndWait(const std::wstring& commandLine, int showCmd, const std::function<void()>&) override {
         started.push_back({commandLine, showCmd, true});
@@ -48,6 +48,7 @@ public:
     std::vector<Started> started;
     std::vector<std::wstring> opened;
     bool startResult = true;
+    DWORD startedProcessId = 0xFFFFFFF0;  // Start's answer: no such process
 };
 
 // Keeps every removal an erase primitive reports, as "kind<TAB>target<TAB>bytes".

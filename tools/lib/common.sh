@@ -93,6 +93,9 @@ nv_prefix() {
   nv_sanitise_prefix "$prefix"
   # Windows can be created even without an X display.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d 'x11,null' /f >/dev/null 2>&1
+  # Wine's rundll32 crashes on the browser's own clearing command; its crash
+  # dialog would wait for a click that never comes in a scripted run.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   if [ "${NV_VIRTUAL_DESKTOP:-}" = 1 ]; then
     # Every program in one virtual desktop: a tray area exists, and hiding
     # a window does not wait two seconds for a window manager that is not there.
