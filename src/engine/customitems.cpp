@@ -2,10 +2,13 @@
 
 #include <cmath>
 
+#include "engine/pluginactions.h"
 #include "engine/runview.h"
 #include "foundation/allerase.h"
+#include "foundation/processes.h"
 #include "foundation/text.h"
 #include "settings/cusd.h"
+#include "settings/exclusions.h"
 #include "settings/profile.h"
 
 namespace nv::engine {
@@ -28,17 +31,6 @@ HKEY RootKey(LONG n) {
     for (HKEY k : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG})
         if (static_cast<LONG>(reinterpret_cast<LONG_PTR>(k)) == n) return k;
     return nullptr;
-}
-
-// A path component of dots only, such as "..", climbs out of the folder
-// the plug-in names.
-bool ClimbsUp(const std::wstring& path) {
-    for (const auto& part : Split(path, L'\\'))
-        for (const auto& piece : Split(part, L'/')) {
-            std::wstring p = TrimBlanks(piece);
-            if (p.size() >= 2 && p.find_first_not_of(L'.') == std::wstring::npos) return true;
-        }
-    return false;
 }
 
 size_t FieldsNeeded(Section s) { return s == Section::regtree || s == Section::folder ? 2 : 3; }
@@ -68,7 +60,7 @@ void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
                            : base == L"localappdata" ? ctx.env.localAppData
                                                      : base) +
                           c.fields[1];
-    if (ClimbsUp(folder)) {
+    if (plugins::ClimbsUp(folder)) {
         ctx.erase.Refuse(folder, Fate::Protected);
         return;
     }
@@ -105,19 +97,56 @@ void RunCustomItems(RunContext& ctx) {
 }
 
 void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
-    for (const plugins::Command& c : plugin.Commands()) {
+    // A plug-in whose newer sections cannot be read or applied runs
+    // nothing: a misread exclusion would leave its targets unguarded.
+    const pathvars::Folders folders = RunFolders(ctx);
+    if (!plugin.Fault(folders).empty()) return;
+    std::optional<plugins::Exclusions> exclusions;
+    if (!plugin.extras.excludes.empty()) exclusions.emplace(plugin.extras.excludes, folders);
+    GuardScope guard(ctx.erase, exclusions ? &*exclusions : nullptr);
+    const std::vector<plugins::Command> commands = plugin.Commands();
+    auto old = [&](bool registry) {
+        for (const plugins::Command& c : commands) {
+            if (ctx.erase.cancelled()) return;
+            const bool reg = c.section == Section::regtree || c.section == Section::reg;
+            if (reg != registry || c.fields.size() < FieldsNeeded(c.section)) continue;
+            if (reg) RunRegistryLine(ctx, c);
+            else RunFolderLine(ctx, c);
+        }
+    };
+    // Registry first, then files and folders, the original sections before
+    // the newer ones of the same kind.
+    old(true);
+    for (const plugins::RegKey& k : plugin.extras.regkeys) {
         if (ctx.erase.cancelled()) return;
-        if (c.fields.size() < FieldsNeeded(c.section)) continue;
-        if (c.section == Section::regtree || c.section == Section::reg) RunRegistryLine(ctx, c);
-        else RunFolderLine(ctx, c);
+        RunRegKey(ctx, k);
+    }
+    old(false);
+    for (const plugins::FileKey& k : plugin.extras.filekeys) {
+        if (ctx.erase.cancelled()) return;
+        RunFileKey(ctx, k, folders);
     }
 }
 
 void RunPlugins(RunContext& ctx) {
+    const pathvars::Folders folders = RunFolders(ctx);
+    plugins::DetectCache detected;
     for (const plugins::Plugin& p : plugins::Installed()) {
         if (!p.enabled) continue;
         if (ctx.erase.cancelled()) return;
+        // A plug-in for a program this machine does not have is left out,
+        // as if it were not ticked.
+        if (p.extras.error.empty() && !plugins::Detected(p.extras, folders, &detected)) continue;
         ctx.view.AppendRow(p.name);
+        if (std::wstring why = p.Fault(folders); !why.empty()) {
+            ctx.view.SetRowStatus(L"Fail, " + why);
+            continue;
+        }
+        // Its files are in use, and the program would write them back on exit.
+        if (auto running = processes::FirstRunning(p.extras.close)) {
+            ctx.view.SetRowStatus(L"Skipped: close " + *running + L" first");
+            continue;
+        }
         ctx.view.SetRowStatus(L"Cleaning " + p.name);
         ctx.view.Pump();
         processshell(ctx, p);

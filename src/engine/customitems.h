@@ -15,13 +15,17 @@ void RunCustomItems(RunContext& ctx);
 
 // Every enabled plug-in of the plug-in folder in list order, each as a row
 // "Cleaning <name>" ... "Done" plus 1 key and 50000 bytes. The list is read
-// here, never asked for.
+// here, never asked for. A plug-in whose detection fails here is left out;
+// one whose program runs ([close]) gets the row "Skipped: close X first",
+// one that cannot run at all (Plugin::Fault) "Fail, <why>"; neither counts
+// anything.
 void RunPlugins(RunContext& ctx);
 
-// Runs the cleaning lines of one plug-in file: all regtree lines, then reg,
-// file, fileext and folder lines. Lines with too few fields or a root
-// outside the signed 32-bit range are skipped; lines aimed at a protected
-// key or folder, or with ".." in a path, are refused and reported.
+// Runs the cleaning lines of one plug-in file: all regtree lines, then reg
+// and regkey, then file, fileext, folder and filekey lines, all guarded by
+// its exclusions. Lines with too few fields or a root outside the signed
+// 32-bit range are skipped; lines aimed at a protected key or folder, or
+// with ".." in a path, are refused and reported.
 void processshell(RunContext& ctx, const plugins::Plugin& plugin);
 
 }  // namespace nv::engine

@@ -7,6 +7,7 @@
 
 #include "foundation/erasefs.h"
 #include "foundation/text.h"
+#include "foundation/wildcard.h"
 
 namespace nv::allerase {
 
@@ -109,6 +110,17 @@ bool MissingInPreview(EraseContext& ctx, const std::wstring& canon) {
     return ctx.preview() && ctx.removed().FolderGone(canon);
 }
 
+// While a plug-in's exclusions guard the run, a file they keep is treated
+// as one that does not match: not counted, not deleted, not heard.
+bool Kept(EraseContext& ctx, PathBuf& dir, const wchar_t* name) {
+    const EraseGuard* guard = ctx.guard();
+    if (!guard) return false;
+    size_t mark = dir.Push(name);
+    const bool kept = guard->KeepsFile(dir.Shown());
+    dir.Pop(mark);
+    return kept;
+}
+
 // Unhides a folder (attributes Normal) when its Hidden bit is set; returns
 // its attributes afterwards.
 DWORD UnhideFolder(const PathBuf& dir, DWORD attr) {
@@ -119,20 +131,24 @@ DWORD UnhideFolder(const PathBuf& dir, DWORD attr) {
 // The files of one folder, and with `recurse` of its whole tree (files of a
 // folder before its subfolders). `pump` yields per file, after each delete
 // and after each subfolder; `stopAtFailure` ends everything at the first
-// file that cannot be deleted or folder that cannot be listed.
+// file that cannot be deleted or folder that cannot be listed. With
+// `removeEmptied` a folder whose files all went and whose subfolders were
+// all removed goes too, the walk's own folder included (heard as a folder
+// of 0 bytes: its files were heard one by one); `emptied` says whether it did.
 struct FileWalk {
     Run& run;
     bool recurse;
     bool pump;
     bool stopAtFailure;
+    bool removeEmptied = false;
 
     template <typename Match>
-    Flow Walk(PathBuf& dir, const Match& match) {
+    Flow Walk(PathBuf& dir, const Match& match, bool* emptied = nullptr) {
         const bool preview = run.preview();
         erasefs::Folder folder(dir);
         std::wstring subfolders;  // names, each ended by a NUL
         std::vector<std::wstring> removed;  // preview: files of this folder a clean would delete
-        bool allFilesRemoved = true;
+        bool allFilesRemoved = true, subfoldersGone = true;
         Flow flow = Flow::Go;
         bool listed = erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
             if (run.ctx.cancelled()) {
@@ -144,6 +160,7 @@ struct FileWalk {
                 if (!recurse) return true;
                 if (erasefs::IsLink(fd)) {
                     run.RefuseEntry(dir, fd.cFileName);
+                    subfoldersGone = false;
                 } else {
                     subfolders.append(fd.cFileName);
                     subfolders.push_back(L'\0');
@@ -151,7 +168,7 @@ struct FileWalk {
                 return true;
             }
             if (pump || preview) run.ctx.MaybePump();  // Analyze keeps the window alive on any walk
-            if (!match(fd)) {
+            if (!match(fd) || Kept(run.ctx, dir, fd.cFileName)) {
                 allFilesRemoved = false;
                 return true;
             }
@@ -173,9 +190,19 @@ struct FileWalk {
             const wchar_t* name = subfolders.c_str() + at;
             at += wcslen(name) + 1;
             size_t mark = dir.Push(name);
-            flow = Walk(dir, match);
+            bool gone = false;
+            flow = Walk(dir, match, &gone);
+            subfoldersGone = subfoldersGone && gone;
             dir.Pop(mark);
             if (pump) run.ctx.MaybePump();
+        }
+        if (removeEmptied && flow == Flow::Go && allFilesRemoved && subfoldersGone) {
+            const bool gone = preview || RemoveDirectoryW(dir.c_str());
+            if (gone) {
+                if (preview) run.ctx.removed().RemoveFolder(dir.Shown());
+                run.Add(RemovalKind::Folder, dir, 0);
+            }
+            if (emptied) *emptied = gone;
         }
         return flow;
     }
@@ -227,6 +254,10 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
             return true;
         }
         if (!erasefs::IsDir(fd)) {
+            if (Kept(run.ctx, dir, fd.cFileName)) {
+                whole = false;
+                return true;
+            }
             if (preview) run.ctx.MaybePump();
             FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain,
                                               run.ctx, [&](const PathBuf&, double size) { run.bytes += size; });
@@ -379,7 +410,7 @@ double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
     size_t mark = dir.Push(name.c_str());
     ScopedFind find(FindFirstFileExW(dir.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
     dir.Pop(mark);
-    if (!find || erasefs::IsDir(fd)) return 0;
+    if (!find || erasefs::IsDir(fd) || Kept(ctx, dir, fd.cFileName)) return 0;
     if (run.preview() && GoneInPreview(ctx, dir, fd)) return 0;
     erasefs::Folder folder(dir);
     FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Plain, ctx,
@@ -398,6 +429,23 @@ double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder) {
     Run run{ctx};
     if (DeleteTree(run, dir, attr, false) && run.preview()) ctx.removed().RemoveFolder(dir.Shown());
     if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
+    return run.bytes;
+}
+
+double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                           Reach reach) {
+    const std::vector<wildcard::Pattern> compiled(patterns.begin(), patterns.end());
+    auto canon = Admit(ctx, folder);
+    if (!canon || MissingInPreview(ctx, *canon)) return 0;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    FileWalk walk{run, reach != Reach::Folder, true, false};
+    walk.removeEmptied = reach == Reach::TreeAndFolders;
+    walk.Walk(dir, [&](const WIN32_FIND_DATAW& fd) {
+        for (const wildcard::Pattern& p : compiled)
+            if (p.Matches(fd.cFileName)) return true;
+        return false;
+    });
     return run.bytes;
 }
 

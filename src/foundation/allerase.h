@@ -32,6 +32,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/erase.h"
 
@@ -62,6 +63,20 @@ double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const s
 // included) and creates it again empty. A missing folder counts 0 and is
 // created when its parent exists. Errors ignored.
 double EmptyFolder(EraseContext& ctx, const std::wstring& folder);
+
+// How far DeleteMatchingFiles reaches below its folder.
+enum class Reach {
+    Folder,          // the folder's own files
+    Tree,            // the files of its whole tree; every folder stays
+    TreeAndFolders,  // the files of its tree, then each folder left empty, the folder itself included
+};
+
+// Deletes the files whose names match one of the patterns ("*" and "?"
+// within a name, any letter case, "*.*" every file; wildcard.h). Hidden
+// files are unhidden first; read-only ones stay, still counted. Errors
+// ignored. Yields to the message loop.
+double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                           Reach reach);
 
 // The files directly in the folder (no recursion); first failure ends it.
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder);

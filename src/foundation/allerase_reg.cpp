@@ -91,6 +91,7 @@ std::vector<std::wstring> ValueNames(HKEY key) {
 // descends.
 bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
     const bool preview = ctx.preview();
+    const EraseGuard* guard = ctx.guard();
     bool whole = true;
     std::vector<std::wstring> gone;  // preview: subtrees that would go, recorded only when this key stays
     for (const std::wstring& name : SubkeyNames(key)) {
@@ -100,6 +101,8 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         ScopedKey sub;
         if (preview && ctx.removed().KeyGone(text)) {
             // an earlier call of this preview removed it already
+        } else if (guard && guard->KeepsKey(text)) {
+            whole = false;  // a plug-in's exclusion keeps it, and so the keys above it
         } else if (OpenNoFollow(key, name, preview ? kLook : kTreeDelete, sub) != ERROR_SUCCESS) {
             whole = false;
         } else if (IsLinkKey(sub.get())) {
@@ -112,9 +115,13 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         }
         text.resize(mark);
     }
+    const std::vector<std::wstring> values = ValueNames(key);
+    if (guard)
+        for (const std::wstring& value : values) whole = whole && !guard->KeepsValue(text, value);
     if (whole) return true;
     for (const auto& g : gone) ctx.removed().RemoveKey(g);
-    for (const std::wstring& value : ValueNames(key)) {
+    for (const std::wstring& value : values) {
+        if (guard && guard->KeepsValue(text, value)) continue;
         if (preview)
             ctx.removed().RemoveValue(text + L"\\" + value);
         else
@@ -141,6 +148,7 @@ bool SectionPresent(const std::wstring& file, const std::wstring& section) {
 int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 3;
     const std::wstring text = KeyText(root, subKey);
+    if (const EraseGuard* guard = ctx.guard(); guard && (guard->KeepsKey(text) || guard->KeepsBelow(text))) return 3;
     ScopedKey k;
     const bool existed = OpenNoFollow(root, subKey, ctx.preview() ? kLook : kLook | DELETE, k) == ERROR_SUCCESS;
     if (existed && IsLinkKey(k.get())) {
@@ -189,6 +197,7 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (Refused(ctx, root, subKey)) return 5;
     std::wstring text = KeyText(root, subKey);
+    if (ctx.guard() && ctx.guard()->KeepsKey(text)) return 5;
     ScopedKey k;
     if (OpenNoFollow(root, subKey, ctx.preview() ? kLook : kTreeDelete, k) != ERROR_SUCCESS) return 5;
     if (ctx.preview() && ctx.removed().KeyGone(text)) return 5;
@@ -215,6 +224,7 @@ int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, con
         ctx.Refuse(text, Fate::Protected);
         return 1;
     }
+    if (ctx.guard() && ctx.guard()->KeepsValue(keyText, valueName)) return 1;
     ScopedKey k;
     if (OpenNoFollow(root, subKey, ctx.preview() ? KEY_QUERY_VALUE : KEY_QUERY_VALUE | KEY_SET_VALUE, k) !=
         ERROR_SUCCESS)

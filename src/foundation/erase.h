@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "foundation/preview_state.h"
@@ -65,6 +66,21 @@ public:
     virtual void OnFate(const std::wstring& target, double bytes, Fate fate) {}
 };
 
+// What a plug-in's exclusions keep. While a guard is set, the primitives
+// leave such files, keys and values alone: not counted, not deleted, not
+// heard; a folder or key that holds one is not deleted whole.
+class EraseGuard {
+public:
+    virtual ~EraseGuard() = default;
+    // A file by its full path, as the sink shows paths.
+    virtual bool KeepsFile(std::wstring_view path) const = 0;
+    // A key with everything below it ("HKEY_CURRENT_USER\Software\...").
+    virtual bool KeepsKey(std::wstring_view keyText) const = 0;
+    // Something strictly below the key, or one of its values.
+    virtual bool KeepsBelow(std::wstring_view keyText) const = 0;
+    virtual bool KeepsValue(std::wstring_view keyText, std::wstring_view name) const = 0;
+};
+
 class EraseContext {
 public:
     EraseContext() = default;
@@ -107,6 +123,9 @@ public:
     void set_cancel_flag(const bool* flag) { cancel_ = flag; }
     bool cancelled() const { return cancel_ && *cancel_; }
 
+    void set_guard(const EraseGuard* guard) { guard_ = guard; }
+    const EraseGuard* guard() const { return guard_; }
+
 private:
     bool preview_ = false;
     bool secure_ = false;
@@ -114,6 +133,7 @@ private:
     EraseSink* sink_ = nullptr;
     std::function<void()> pump_;
     const bool* cancel_ = nullptr;
+    const EraseGuard* guard_ = nullptr;
     DWORD lastPump_ = 0;
 };
 

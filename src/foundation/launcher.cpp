@@ -50,7 +50,8 @@ public:
     }
 
     void ShellOpen(const std::wstring& target) override {
-        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        // No verb: the target's default one, which need not be "open".
+        ShellExecuteW(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
 };
 

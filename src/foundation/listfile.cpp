@@ -12,12 +12,14 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 bool HasBom(const std::string& bytes) { return bytes.compare(0, 3, kBom) == 0; }
 
-std::optional<std::string> ReadBytes(const std::wstring& path) {
+}  // namespace
+
+std::optional<std::string> ReadBytes(const std::wstring& path, unsigned long long maxBytes) {
     ScopedFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > kMaxListFileBytes)
+    if (!GetFileSizeEx(f.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t got = 0;
@@ -31,6 +33,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
     bytes.resize(got);
     return bytes;
 }
+
+namespace {
 
 std::vector<std::wstring> SplitLines(const std::wstring& text) {
     std::vector<std::wstring> lines;
@@ -91,7 +95,10 @@ std::optional<std::vector<std::wstring>> Read(const std::wstring& path) {
 }
 
 bool Write(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    std::string bytes = Encode(lines, false);
+    return ReplaceBytes(path, Encode(lines, false));
+}
+
+bool ReplaceBytes(const std::wstring& path, const std::string& bytes, bool durable) {
     wchar_t tmp[MAX_PATH + 1] = {};
     // A fresh, unique file beside the target (same volume, so the move below
     // is a rename), never a fixed name that might already hold something.
@@ -99,10 +106,21 @@ bool Write(const std::wstring& path, const std::vector<std::wstring>& lines) {
     bool ok = false;
     {
         ScopedFile f(CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ok = f && WriteAll(f.get(), bytes) && FlushFileBuffers(f.get());
+        ok = f && WriteAll(f.get(), bytes) && (!durable || FlushFileBuffers(f.get()));
     }
-    ok = ok && MoveFileExW(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && MoveFileExW(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0));
     if (!ok) DeleteFileW(tmp);
+    return ok;
+}
+
+bool WriteNew(const std::wstring& path, const std::string& bytes) {
+    bool ok;
+    {
+        ScopedFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) return false;
+        ok = WriteAll(f.get(), bytes);
+    }
+    if (!ok) DeleteFileW(path.c_str());
     return ok;
 }
 

@@ -28,6 +28,19 @@ std::optional<std::vector<std::wstring>> Read(const std::wstring& path);
 // leaves the old file whole). False when nothing was replaced.
 bool Write(const std::wstring& path, const std::vector<std::wstring>& lines);
 
+// The bytes of a file, at most maxBytes: nothing when it is missing,
+// unreadable or larger.
+std::optional<std::string> ReadBytes(const std::wstring& path, unsigned long long maxBytes = kMaxListFileBytes);
+
+// Replaces the file with these bytes in one step, as Write does. Without
+// `durable` the bytes are not forced to the disk first (much faster for
+// many small files; a crash may then leave the start of the new file).
+bool ReplaceBytes(const std::wstring& path, const std::string& bytes, bool durable = true);
+
+// Creates a file that does not exist yet with these bytes; false (and no
+// file left behind) when it exists or cannot be written whole.
+bool WriteNew(const std::wstring& path, const std::string& bytes);
+
 // Appends one line, creating the file when it is missing. Appends in the
 // file's own encoding; an ANSI file that cannot hold the line is rewritten
 // whole as UTF-8 first. A file whose last line has no end gets one, so the

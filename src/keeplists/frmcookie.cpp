@@ -18,7 +18,7 @@ struct State {
     bool modal;
     HWND hwnd = nullptr;
     keeplists::KeepList keep() const {
-        return {hwnd, GetDlgItem(hwnd, id::List1), keeplists::KeepCookieFile(), keeplists::ReadCookieKeepList};
+        return {hwnd, GetDlgItem(hwnd, id::List1), keeplists::KeepCookieFile(), keeplists::ShownCookieKeepList};
     }
 };
 
@@ -45,7 +45,7 @@ void Form_Load(HWND hwnd) {
     HWND current = GetDlgItem(hwnd, id::lstCookieList), keep = GetDlgItem(hwnd, id::List1);
     keeplists::FillList(current, CurrentCookies());
     if (GetFileAttributesW(keeplists::KeepCookieFile().c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    keeplists::FillList(keep, keeplists::ReadCookieKeepList());
+    keeplists::FillList(keep, keeplists::ShownCookieKeepList());
     keeplists::ResetExtent(keep);
     keeplists::ResetExtent(current);
 }

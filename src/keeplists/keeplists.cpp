@@ -8,14 +8,20 @@ namespace nv::keeplists {
 std::wstring KeepUrlFile() { return AppFile(L"keepurl.dat"); }
 std::wstring KeepCookieFile() { return AppFile(L"keepcook.dat"); }
 
-std::vector<std::wstring> ReadUrlKeepList() {
-    auto lines = listfile::Read(KeepUrlFile()).value_or(std::vector<std::wstring>{});
+namespace {
+std::vector<std::wstring> WithoutTrailingBlanks(const std::wstring& file) {
+    auto lines = listfile::Read(file).value_or(std::vector<std::wstring>{});
     for (auto& l : lines) l.erase(l.find_last_not_of(L' ') + 1);
     return lines;
 }
+}  // namespace
+
+std::vector<std::wstring> ReadUrlKeepList() { return WithoutTrailingBlanks(KeepUrlFile()); }
 
 std::vector<std::wstring> ReadCookieKeepList() {
     return listfile::Read(KeepCookieFile()).value_or(std::vector<std::wstring>{});
 }
+
+std::vector<std::wstring> ShownCookieKeepList() { return WithoutTrailingBlanks(KeepCookieFile()); }
 
 }  // namespace nv::keeplists

@@ -16,5 +16,8 @@ std::wstring KeepCookieFile();  // application folder + "\keepcook.dat"
 std::vector<std::wstring> ReadUrlKeepList();
 // Lines exactly as stored: the run compares them with full paths.
 std::vector<std::wstring> ReadCookieKeepList();
+// Trailing blanks removed, as the cookie dialog shows them (and so writes
+// them back after a removal).
+std::vector<std::wstring> ShownCookieKeepList();
 
 }  // namespace nv::keeplists

@@ -50,6 +50,10 @@ struct DialogState {
     std::array<HWND, 3> pages{};
 };
 
+// The dialog on screen, if any: the tray menu stays usable while it is open,
+// and a second copy would write over what the first one saves.
+HWND g_open = nullptr;
+
 DialogState* StateOf(HWND dlg) { return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER)); }
 
 bool Checked(HWND dlg, int id) { return SendMessageW(Control(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -212,6 +216,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
         SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        g_open = dlg;
         CreatePages(dlg, *reinterpret_cast<DialogState*>(lp));
         AddSecureHelp(dlg);
         Form_Load(dlg);
@@ -243,6 +248,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_NCDESTROY:
+        if (g_open == dlg) g_open = nullptr;
         if (DialogState* state = StateOf(dlg); state && state->modeless) delete state;
         break;
     }
@@ -257,6 +263,10 @@ void InitTabClass() {
 }  // namespace
 
 void ShowModal(HWND owner, const Host& host) {
+    if (g_open) {
+        SetForegroundWindow(g_open);
+        return;
+    }
     InitTabClass();
     DialogState state{host, false};
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD), owner, Proc, reinterpret_cast<LPARAM>(&state));

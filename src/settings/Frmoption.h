@@ -65,7 +65,8 @@ struct Host {
     HKEY machineRoot = HKEY_LOCAL_MACHINE;
 };
 
-// Modal, as the menu, the toolbar and the tray menu open it.
+// Modal, as the menu, the toolbar and the tray menu open it; while one is
+// open (the tray menu can ask again), that one comes to the front instead.
 void ShowModal(HWND owner, const Host& host);
 // Modeless, for tests that drive it with messages; host must outlive it.
 HWND Create(HWND owner, const Host& host);

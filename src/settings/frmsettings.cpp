@@ -76,6 +76,12 @@ INT_PTR Dialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         auto* nm = reinterpret_cast<NMHDR*>(lp);
         if (nm->code == TCN_SELCHANGE && nm->hwndFrom == tab1_) ShowPage(tab1_, pages_);
         if (nm->code == TCN_SELCHANGE && nm->hwndFrom == tab2_) ShowPage(tab2_, browserPages_);
+        if (nm->hwndFrom == list1_ && nm->code == LVN_ITEMCHANGED)
+            ListView1_ItemChanged(*reinterpret_cast<NMLISTVIEW*>(lp));
+        if (nm->hwndFrom == list1_ && nm->code == NM_CUSTOMDRAW) {
+            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, ListView1_CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp)));
+            return TRUE;
+        }
         return FALSE;
     }
     case WM_DESTROY:
@@ -109,6 +115,7 @@ void Dialog::OnCommand(int ctl, int code) {
     case id::Command2: Command2_Click(); break;
     case id::addfiles: addfiles_Click(); break;
     case id::addfolders: addfolders_Click(); break;
+    case ids::applications::cmdImport: cmdImport_Click(); break;
     }
 }
 
@@ -132,8 +139,7 @@ void Dialog::Form_Load() {
         }
     }
     LoadCustomItems();
-    ListView_DeleteAllItems(list1_);
-    plugins_.clear();
+    ClearPluginList();
     AddList(plugins::PluginFolder(), plugins::kExtension);
 }
 

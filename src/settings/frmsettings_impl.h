@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <string>
@@ -56,6 +57,13 @@ private:
     void SetUpLists();
     // Adds the plug-ins of the folder to the plug-in list.
     void AddList(const std::wstring& folder, const std::wstring& extension);
+    // A plug-in ticked by the user shows its warning; Cancel unticks it.
+    void ListView1_ItemChanged(const NMLISTVIEW& change);
+    // Plug-ins that do not apply here are drawn grey.
+    LRESULT ListView1_CustomDraw(NMLVCUSTOMDRAW& draw) const;
+    void ClearPluginList();
+    void FitPluginColumns();
+    void cmdImport_Click();
     void LoadCustomItems();
     bool SaveCustomItems();
     void AddCustomRow(const std::wstring& path, const std::wstring& kind, bool padded);
@@ -75,6 +83,8 @@ private:
     std::array<HWND, 160> boxes_{};   // Check<n>
     HWND list1_ = nullptr, list2_ = nullptr;
     std::vector<plugins::Plugin> plugins_;  // row i of ListView1
+    std::vector<bool> applies_;             // row i: detected here and readable
+    bool fillingList1_ = false;             // ticks set by the program ask nothing
 };
 
 }  // namespace nv::frmsettings

@@ -5,12 +5,17 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <map>
+
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
 #include "foundation/prompts.h"
+#include "foundation/text.h"
 #include "settings/ModDlgSelectFileInfo.h"
 #include "settings/cusd.h"
 #include "settings/frmsettings_impl.h"
+#include "settings/winapp2.h"
 #include "shell/resource.h"
 #include "shell/ui.h"
 
@@ -57,6 +62,13 @@ std::wstring CellText(HWND list, int row, int col) {
     }
 }
 
+// The Status column: why a plug-in does not apply, or that its detection holds.
+std::wstring StatusText(const plugins::Plugin& p, const std::wstring& fault, bool detected) {
+    if (!fault.empty()) return L"error: " + fault;
+    if (!detected) return L"not installed";
+    return p.extras.HasDetect() ? L"installed" : L"";
+}
+
 // Long walks (a large folder's size) show the hourglass.
 class WaitCursor {
 public:
@@ -70,21 +82,117 @@ private:
 }  // namespace
 
 void Dialog::SetUpLists() {
-    ListView_SetExtendedListViewStyle(list1_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    AddColumns(list1_, {{L"Applications Name", 170}, {L"Version", 80}, {L"Description", 340}});
+    ListView_SetExtendedListViewStyle(list1_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    AddColumns(list1_, {{L"Applications Name", 170}, {L"Version", 70}, {L"Description", 250}, {L"Status", 90}});
     ListView_SetExtendedListViewStyle(list2_, LVS_EX_FULLROWSELECT);
     AddColumns(list2_, {{L"Name", 330}, {L"Type", 60}, {L"Size", 75}, {L"Modified", 135}});
-    // The last column takes the rest of the width.
-    ListView_SetColumnWidth(list1_, 2, LVSCW_AUTOSIZE_USEHEADER);
+    FitPluginColumns();
+    // The last column of the custom list takes the rest of its width.
     ListView_SetColumnWidth(list2_, 3, LVSCW_AUTOSIZE_USEHEADER);
 }
 
+// The names as wide as the widest (within reason), Description what is left.
+void Dialog::FitPluginColumns() {
+    if (ListView_GetItemCount(list1_) > 0) {
+        ListView_SetColumnWidth(list1_, 0, LVSCW_AUTOSIZE_USEHEADER);
+        const int w = ListView_GetColumnWidth(list1_, 0);
+        ListView_SetColumnWidth(list1_, 0, std::clamp(w, ui::Px(170), ui::Px(270)));
+    }
+    RECT r;
+    GetClientRect(list1_, &r);
+    const int others = ListView_GetColumnWidth(list1_, 0) + ListView_GetColumnWidth(list1_, 1) +
+                       ListView_GetColumnWidth(list1_, 3) + GetSystemMetrics(SM_CXVSCROLL);
+    ListView_SetColumnWidth(list1_, 2, std::max<int>(r.right - others, ui::Px(150)));
+}
+
+void Dialog::ClearPluginList() {
+    ListView_DeleteAllItems(list1_);
+    plugins_.clear();
+    applies_.clear();
+}
+
 void Dialog::AddList(const std::wstring& folder, const std::wstring& extension) {
-    for (plugins::Plugin& p : plugins::ReadList(folder, extension)) {
-        int row = AppendRow(list1_, p.name, {p.version, p.description});
+    fillingList1_ = true;
+    plugins::DetectCache cache;
+    const pathvars::Folders userFolders;
+    std::vector<plugins::Plugin> found = plugins::ReadList(folder, extension);
+    // A thousand rows are added in one go, drawn once.
+    SendMessageW(list1_, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemCountEx(list1_, ListView_GetItemCount(list1_) + static_cast<int>(found.size()), LVSICF_NOSCROLL);
+    for (plugins::Plugin& p : found) {
+        const std::wstring fault = p.Fault(userFolders);
+        const bool detected = fault.empty() && plugins::Detected(p.extras, userFolders, &cache);
+        int row = AppendRow(list1_, p.name, {p.version, p.description, StatusText(p, fault, detected)});
         ListView_SetCheckState(list1_, row, p.enabled);
         plugins_.push_back(std::move(p));
+        applies_.push_back(detected);
     }
+    fillingList1_ = false;
+    FitPluginColumns();
+    SendMessageW(list1_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list1_, nullptr, TRUE);
+}
+
+void Dialog::ListView1_ItemChanged(const NMLISTVIEW& change) {
+    if (fillingList1_ || !(change.uChanged & LVIF_STATE) || change.iItem < 0 ||
+        change.iItem >= static_cast<int>(plugins_.size()))
+        return;
+    const bool ticked = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2) &&
+                        (change.uOldState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(1);
+    const plugins::Plugin& p = plugins_[change.iItem];
+    if (!ticked || p.extras.warning.empty()) return;
+    if (prompts::Show(p.name + L":\n\n" + p.extras.warning + L"\n\nClean it anyway?", kAppTitle,
+                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK)
+        return;
+    fillingList1_ = true;
+    ListView_SetCheckState(list1_, change.iItem, FALSE);
+    fillingList1_ = false;
+}
+
+LRESULT Dialog::ListView1_CustomDraw(NMLVCUSTOMDRAW& draw) const {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.dwItemSpec < applies_.size() &&
+        !applies_[draw.nmcd.dwItemSpec])
+        draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+    return CDRF_DODEFAULT;
+}
+
+void Dialog::cmdImport_Click() {
+    wchar_t file[MAX_PATH * 4] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = L"Winapp2 files (*.ini)\0*.ini\0All files (*.*)\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+    ofn.lpstrTitle = L"Import Winapp2.ini";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&ofn)) return;
+    winapp2::Result r;
+    {
+        WaitCursor wait;
+        r = winapp2::Import(file, plugins::PluginFolder(), {});
+    }
+    // Ticks changed here but not saved yet stay as the user left them.
+    std::map<std::wstring, bool> ticks;
+    for (size_t row = 0; row < plugins_.size(); ++row)
+        ticks[ToLower(plugins_[row].file)] = ListView_GetCheckState(list1_, static_cast<int>(row)) != FALSE;
+    ClearPluginList();
+    AddList(plugins::PluginFolder(), plugins::kExtension);
+    fillingList1_ = true;
+    for (size_t row = 0; row < plugins_.size(); ++row)
+        if (auto t = ticks.find(ToLower(plugins_[row].file)); t != ticks.end())
+            ListView_SetCheckState(list1_, static_cast<int>(row), t->second);
+    fillingList1_ = false;
+
+    std::wstring text = r.refused ? r.error + L"; nothing was imported." : winapp2::Summary(r, L"reasons below") + L".";
+    constexpr size_t kShown = 15;
+    if (!r.skipped.empty()) text += L"\n\nSkipped:";
+    for (size_t i = 0; i < r.skipped.size() && i < kShown; ++i) text += L"\n" + r.skipped[i];
+    if (r.skipped.size() > kShown) text += L"\n... and " + std::to_wstring(r.skipped.size() - kShown) + L" more";
+    if (!r.unwritten.empty()) text += L"\n\nThese plug-in files could not be written or removed:";
+    for (const auto& f : r.unwritten) text += L"\n" + f;
+    prompts::Show(text, kAppTitle, MB_OK | (r.refused || !r.unwritten.empty() ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 bool Dialog::SavePluginFlags(std::vector<std::wstring>& failed) {

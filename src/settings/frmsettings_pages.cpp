@@ -55,8 +55,7 @@ constexpr BrowserPage kBrowserPages[] = {
 };
 
 constexpr wchar_t kSelectAll[] = L"Select all of the above";
-constexpr wchar_t kPluginHint[] =
-    L"Tick the applications to clean. Plug-in files (*.ppe) are read from the plus-in folder of the program.";
+constexpr wchar_t kPluginHint[] = L"Tick the applications to clean. Grey rows are not installed on this computer.";
 
 // Design pixels at 96 dpi.
 constexpr int kMargin = 8, kPadX = 12, kPadTop = 22, kPadBottom = 10, kRow = 22, kBoxExtra = 26, kColGap = 18,
@@ -234,12 +233,17 @@ void MoveOver(HWND page, const RECT& r) {
     SetWindowPos(page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
 }
 
-// The Applications page: the plug-in list over a line saying where plug-ins come from.
+// The Applications page: the plug-in list over a line saying where plug-ins
+// come from, beside the button that imports a Winapp2 file.
 HWND PlaceApplicationsPage(HWND page, SIZE size) {
-    const int margin = ui::Px(kMargin), w = size.cx - 2 * margin, h = size.cy - 2 * margin, hintH = ui::Px(16);
+    const int margin = ui::Px(kMargin), w = size.cx - 2 * margin, h = size.cy - 2 * margin;
+    const int bw = ui::Px(kButtonW), bh = ui::Px(kButtonH), rowY = margin + h - bh;
     HWND list = Make(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, margin,
-                     margin, w, h - hintH - ui::Px(6), id::ListView1, WS_EX_CLIENTEDGE);
-    Make(page, L"STATIC", kPluginHint, SS_LEFT | SS_ENDELLIPSIS, margin, margin + h - hintH, w, hintH, -1);
+                     margin, w, h - bh - ui::Px(6), id::ListView1, WS_EX_CLIENTEDGE);
+    Make(page, L"STATIC", kPluginHint, SS_LEFT | SS_ENDELLIPSIS | SS_CENTERIMAGE, margin, rowY, w - bw - ui::Px(8), bh,
+         ids::applications::Hint);
+    Make(page, L"BUTTON", L"Import...", BS_PUSHBUTTON | WS_TABSTOP, margin + w - bw, rowY, bw, bh,
+         ids::applications::cmdImport);
     return list;
 }
 

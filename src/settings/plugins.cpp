@@ -6,6 +6,8 @@
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "settings/Inifun.h"
+#include "settings/exclusions.h"
+#include "settings/inifile.h"
 #include "settings/profile.h"
 
 namespace nv::plugins {
@@ -24,15 +26,24 @@ std::wstring BaseName(const std::wstring& name) {
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
+// A value as ReadIniValue gives it: at most 127 characters, blanks trimmed.
+std::wstring ShortValue(const inifile::IniFile& ini, const wchar_t* section, const wchar_t* key) {
+    std::wstring v = ini.Value(section, key).substr(0, 127);
+    if (size_t nul = v.find(L'\0'); nul != std::wstring::npos) v.resize(nul);
+    return TrimBlanks(v);
+}
+
 Plugin Read(const std::wstring& file, const std::wstring& fileName) {
     Plugin p;
     p.file = file;
-    p.name = Inifun::ReadIniValue(file, L"name", L"appname");
+    const inifile::IniFile ini = inifile::IniFile::Load(file).value_or(inifile::IniFile{});
+    p.name = ShortValue(ini, L"name", L"appname");
     // A plug-in that does not name itself is still shown, under its file's name.
     if (p.name.empty()) p.name = BaseName(fileName);
-    p.version = Inifun::ReadIniValue(file, L"version", L"appver");
-    p.description = p.name + L" " + p.version + L" " + Inifun::ReadIniValue(file, L"dec", L"decs");
-    p.enabled = profile::IsTextFlagOn(Inifun::ReadIniValue(file, L"swich", L"on"));
+    p.version = ShortValue(ini, L"version", L"appver");
+    p.description = p.name + L" " + p.version + L" " + ShortValue(ini, L"dec", L"decs");
+    p.enabled = profile::IsTextFlagOn(ShortValue(ini, L"swich", L"on"));
+    p.extras = ReadExtras(ini);
     return p;
 }
 
@@ -67,6 +78,12 @@ std::vector<Command> Plugin::Commands() const {
         for (const auto& line : *lines) out.push_back({s, Split(LineValue(line), L',')});
     }
     return out;
+}
+
+std::wstring Plugin::Fault(const pathvars::Folders& folders) const {
+    if (!extras.error.empty()) return extras.error;
+    if (auto folder = UnresolvedExclusion(extras.excludes, folders)) return L"[exclude] names an unknown folder: " + *folder;
+    return {};
 }
 
 std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& extension) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/pluginformat.h"
+
 namespace nv::plugins {
 
 inline constexpr wchar_t kExtension[] = L"ppe";
@@ -40,6 +42,11 @@ struct Plugin {
     std::wstring version;      // appver of section version
     std::wstring description;  // name + " " + version + " " + decs of section dec
     bool enabled = false;      // on of section swich, by the text test
+    Extras extras;             // detection, new actions, exclusions, warning, ... (pluginformat.h)
+
+    // Why it runs nothing at all: a line of its newer sections cannot be
+    // read, or an exclusion names a folder unknown here; "" when it may run.
+    std::wstring Fault(const pathvars::Folders& folders) const;
 
     // Its cleaning lines, read from the file now: every regtree line first,
     // then reg, file, fileext and folder, each section in file order.
@@ -48,7 +55,8 @@ struct Plugin {
 
 // The plug-ins directly in the folder (no subfolders) whose extension is
 // `extension` in any letter case, in the order the file system lists them.
-// A missing folder gives none.
+// A missing folder gives none. Each file is read once, with the profile
+// functions' reading rules (inifile.h).
 std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& extension);
 // ReadList(PluginFolder(), kExtension).
 std::vector<Plugin> Installed();

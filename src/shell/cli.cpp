@@ -10,6 +10,8 @@
 #include "engine/CleanNow.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
+#include "settings/plugins.h"
+#include "settings/winapp2.h"
 
 namespace nv::cli {
 namespace {
@@ -90,15 +92,20 @@ public:
 void Usage(void (*write)(const std::wstring&)) {
     for (const wchar_t* line : {
              L"Norvale System Cleaner 6.00",
-             L"Usage: cleaner.exe [min | /clean | /preview | /?]",
+             L"Usage: cleaner.exe [min | /clean | /preview | /import-winapp2 FILE | /?]",
              L"  min        start in the notification area (the start-with-Windows entry uses it)",
              L"  /clean     perform one cleaning run with the current selection and print its",
              L"             result rows (item TAB status) and the end message",
              L"  /preview   print what a cleaning run would remove (kind TAB path or key TAB bytes),",
              L"             then the result rows and the totals; nothing is removed, created or written",
+             L"  /import-winapp2 FILE",
+             L"             make plug-ins (off until ticked) of the entries of a Winapp2.ini file that",
+             L"             apply on this computer; print how many, with the reasons for skipped",
+             L"             entries on standard error",
              L"  /?         show this help",
              L"Exit codes: 0 the run completed, 1 bad switch, 3 another cleaning run was in progress,",
-             L"            4 the run completed but its totals could not be saved to prisd.dat.",
+             L"            4 the run completed but its totals could not be saved to prisd.dat;",
+             L"            /import-winapp2: 0 imported, 1 not a Winapp2 file or plug-ins not written.",
          })
         write(line);
 }
@@ -135,6 +142,19 @@ int CleanOrPreview(bool preview) {
     return kCompleted;
 }
 
+// Plug-ins of the entries of a Winapp2 file that apply here.
+int ImportWinapp2(const std::wstring& file) {
+    const winapp2::Result r = winapp2::Import(file, plugins::PluginFolder(), {});
+    if (r.refused) {
+        WriteError(r.error + L"; nothing was imported.");
+        return kNotImported;
+    }
+    WriteLine(winapp2::Summary(r, L"reasons on standard error"));
+    for (const std::wstring& why : r.skipped) WriteError(L"skipped " + why);
+    for (const std::wstring& f : r.unwritten) WriteError(L"cannot write or remove " + f);
+    return r.unwritten.empty() ? kCompleted : kNotImported;
+}
+
 // The arguments as the C runtime splits them (quotes group, blanks and tabs
 // separate).
 std::vector<std::wstring> SplitArguments(const std::wstring& args) {
@@ -166,6 +186,9 @@ std::optional<int> Run(const std::wstring& args) {
     if (std::none_of(argv.begin(), argv.end(), LooksLikeSwitch)) return std::nullopt;
     // A switch stands alone and exactly as written: "/clean extra", " /clean"
     // or "/clean<TAB>" in one quoted argument are no switch to guess at.
+    if (argv.size() == 2 && (ToLower(argv[0]) == L"/import-winapp2" || ToLower(argv[0]) == L"-import-winapp2") &&
+        !LooksLikeSwitch(argv[1]))
+        return ImportWinapp2(argv[1]);
     const std::wstring s = argv.size() == 1 ? ToLower(argv[0]) : std::wstring();
     if (s.size() > 1 && (s[0] == L'/' || s[0] == L'-')) {
         const std::wstring name = s.substr(1);

@@ -1,5 +1,5 @@
-// The command-line switches: /clean, /preview and /?. Both runs work
-// without a window and write UTF-8 lines to standard output.
+// The command-line switches: /clean, /preview, /import-winapp2 FILE and /?.
+// They work without a window and write UTF-8 lines to standard output.
 #pragma once
 
 #include <optional>
@@ -12,6 +12,7 @@ constexpr int kCompleted = 0;
 constexpr int kBadSwitch = 1;
 constexpr int kRunInProgress = 3;
 constexpr int kTotalsNotSaved = 4;  // the run completed; lastclean, regnum or filesize could not be written
+constexpr int kNotImported = 1;     // /import-winapp2: not a Winapp2 file, or plug-ins that could not be written
 
 // When an argument of args looks like a switch (begins with "/" or "-"
 // after blanks), performs it and returns the process exit code; a switch

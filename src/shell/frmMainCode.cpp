@@ -206,6 +206,9 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         CreateControls();
         return 0;
     case WM_COMMAND:
+        // From a control only its click is a command: the link label's
+        // double-click must not open the site a second time.
+        if (lp && HIWORD(wp) != BN_CLICKED) return 0;
         OnCommand(LOWORD(wp));
         return 0;
     case WM_NOTIFY: {

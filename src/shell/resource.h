@@ -135,6 +135,11 @@ enum : int {
 inline constexpr int Check(int n) { return kCheckBase + n; }
 }  // namespace frmsettings
 
+// The Applications page of Cleaning Settings: plug-ins and their import (7000-7999).
+namespace applications {
+enum : int { cmdImport = 7001, Hint = 7002 };
+}  // namespace applications
+
 namespace frmurl {
 enum : int { Frame1 = 3601, Label1, List2, Label2, List1, cmdAdd, cmdRemove };
 }  // namespace frmurl

@@ -173,6 +173,19 @@ TEST_F(KeepDialogs, CookieListsAddRemoveAndPreview) {
     Click(id::cmdRemove);
     EXPECT_EQ(nvtest::ReadText(keeplists::KeepCookieFile()), "");
     EXPECT_TRUE(Entries(keep).empty());
+
+    // Stored lines show without their trailing blanks, and a removal writes
+    // the others back as shown; the run still reads them as stored.
+    DestroyWindow(dlg_);
+    const std::string a = nvtest::Narrow(cookies / L"ann@a.txt"), b = nvtest::Narrow(cookies / L"ann@b.TXT");
+    nvtest::WriteText(keeplists::KeepCookieFile(), a + "   \r\n" + b + "\r\n");
+    EXPECT_EQ(keeplists::ReadCookieKeepList(), (std::vector<std::wstring>{cookies / L"ann@a.txt   ", cookies / L"ann@b.TXT"}));
+    dlg_ = frmcookie::Create(nullptr);
+    keep = Item(id::List1);
+    EXPECT_EQ(Entries(keep), (std::vector<std::wstring>{cookies / L"ann@a.txt", cookies / L"ann@b.TXT"}));
+    Select(keep, {1});
+    Click(id::cmdRemove);
+    EXPECT_EQ(nvtest::ReadText(keeplists::KeepCookieFile()), a + "\r\n");
 }
 
 TEST(CookiePreview, OnlyPlainFiles) {

@@ -324,3 +324,45 @@ TEST_F(Settings, EveryCaptionFitsItsBoxAndNoBoxOverlapsAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Applications page says which plug-ins apply here, and a plug-in with
+// a warning shows it when the user ticks it (never when the dialog loads).
+TEST_F(Settings, PluginRowsSayWhetherTheyApplyAndWarnWhenTicked) {
+    const std::wstring dir = app_ / L"plus-in";
+    nvtest::MakeDirs(app_ / L"installed");
+    const std::string here = nvtest::Narrow(app_ / L"installed");
+    nvtest::WriteText(dir + L"\\a.ppe", "[name]\r\nappname=Always\r\n");
+    nvtest::WriteText(dir + L"\\b.ppe", "[name]\r\nappname=Here\r\n[detect]\r\n1=FILE|" + here + "\r\n"
+                                        "[warning]\r\n1=Signs you out.\r\n[swich]\r\non=1\r\n");
+    nvtest::WriteText(dir + L"\\c.ppe", "[name]\r\nappname=Gone\r\n[detect]\r\n1=FILE|" + here + "\\nothing\r\n");
+    nvtest::WriteText(dir + L"\\d.ppe", "[name]\r\nappname=Broken\r\n[filekey]\r\n1=" + here + "|*.*|EVERYTHING\r\n");
+    nvtest::WriteText(dir + L"\\e.ppe", "[name]\r\nappname=Warns\r\n[warning]\r\n1=Deletes drafts.\r\n2=Really.\r\n");
+    Open();
+    EXPECT_TRUE(prompts_.shown.empty());  // "Here" is ticked by the load: no question
+    HWND list = frmsettings::Control(id::ListView1);
+    std::map<std::wstring, int> row;
+    for (int i = 0; i < Rows(id::ListView1); ++i) row[Cell(id::ListView1, i, 0)] = i;
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(Cell(id::ListView1, row[L"Always"], 3), L"");
+    EXPECT_EQ(Cell(id::ListView1, row[L"Here"], 3), L"installed");
+    EXPECT_EQ(Cell(id::ListView1, row[L"Gone"], 3), L"not installed");
+    EXPECT_EQ(Cell(id::ListView1, row[L"Broken"], 3), L"error: [filekey] 1: unknown flag: EVERYTHING");
+    EXPECT_TRUE(ListView_GetCheckState(list, row[L"Here"]));
+
+    prompts_.answer = IDCANCEL;
+    ListView_SetCheckState(list, row[L"Warns"], TRUE);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].text, L"Warns:\n\nDeletes drafts.\r\nReally.\n\nClean it anyway?");
+    EXPECT_FALSE(ListView_GetCheckState(list, row[L"Warns"]));
+    prompts_.answer = IDOK;
+    ListView_SetCheckState(list, row[L"Warns"], TRUE);
+    ListView_SetCheckState(list, row[L"Always"], TRUE);  // no warning, no question
+    EXPECT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_TRUE(ListView_GetCheckState(list, row[L"Warns"]));
+    Ok();
+    EXPECT_EQ(Inifun::ReadIniValue(dir + L"\\e.ppe", L"swich", L"on"), L"1");
+}
+
+}  // namespace

@@ -125,6 +125,36 @@ TEST_F(Options, PagesAndTimes) {
     }
 }
 
+// A second "Options" window of this thread, closed when found.
+int g_secondCopies = 0;
+HWND g_firstCopy = nullptr;
+void CALLBACK CloseSecondCopy(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM) -> BOOL {
+            wchar_t title[32] = {};
+            GetWindowTextW(h, title, 32);
+            if (h != g_firstCopy && std::wstring(title) == L"Options") {
+                ++g_secondCopies;
+                EndDialog(h, IDCANCEL);
+            }
+            return TRUE;
+        },
+        0);
+}
+
+TEST_F(Options, AskedForAgainWhileOpenNoSecondCopyOpens) {
+    // The tray menu stays usable while the dialog is open.
+    Open();
+    g_firstCopy = dlg_;
+    g_secondCopies = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 300, CloseSecondCopy);
+    ShowModal(nullptr, host_);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_secondCopies, 0);
+    EXPECT_TRUE(IsWindow(dlg_));
+}
+
 TEST_F(Options, NoProfileShowsNothingAndOkWritesOffEverywhere) {
     // A Run value from an earlier tick, in both places it may be.
     nvtest::SetString(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName, L"old");

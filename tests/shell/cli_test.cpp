@@ -109,3 +109,41 @@ TEST_F(CommandLine, TotalsThatCannotBeSavedGiveExitFourAndTheRunsOwnCounters) {
 }
 
 }  // namespace
+
+namespace {
+
+// /import-winapp2 FILE: the summary on standard output, one line per
+// skipped entry on standard error; a file that is no Winapp2 file is
+// refused with exit 1 and nothing written.
+TEST_F(CommandLine, ImportWinapp2) {
+    const std::string here = nvtest::Narrow(dir_ / L"here"), gone = nvtest::Narrow(dir_ / L"gone");
+    nvtest::MakeDirs(dir_ / L"here");
+    nvtest::WriteText(dir_ / L"w.ini", "; Version: 1\r\n; # of entries: 3\r\n[Here *]\r\nDetectFile=" + here +
+                                           "\r\nFileKey1=" + here + "|*.tmp\r\n[Gone *]\r\nDetectFile=" + gone +
+                                           "\r\nFileKey1=" + gone + "|*.tmp\r\n[Bad *]\r\nFileKey1=%NoSuch%\\x|*.*\r\n");
+    EXPECT_EQ(cli::Run(L"/import-winapp2 \"" + dir_ / L"w.ini" + L"\""), 0);
+    EXPECT_EQ(g_lines, std::vector<std::string>{
+                           "Imported 1 of 3 entries (1 not on this machine, 1 skipped: reasons on standard error)"});
+    EXPECT_EQ(g_errors, std::vector<std::string>{"skipped Bad *: FileKey1: unknown variable %NoSuch%"});
+    EXPECT_TRUE(nvtest::Exists(dir_ / L"plus-in\\Winapp2 - Here.ppe"));
+
+    nvtest::WriteText(dir_ / L"bin.ini", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
+    const std::string before = nvtest::ReadText(dir_ / L"plus-in\\Winapp2 - Here.ppe");
+    for (const std::wstring& args : {L"-IMPORT-WINAPP2 " + dir_ / L"bin.ini", L"/import-winapp2 " + dir_ / L"missing.ini"}) {
+        g_lines.clear();
+        g_errors.clear();
+        EXPECT_EQ(cli::Run(args), 1) << nvtest::Narrow(args);
+        EXPECT_TRUE(g_lines.empty());
+        ASSERT_EQ(g_errors.size(), 1u);
+        EXPECT_NE(g_errors[0].find("nothing was imported"), std::string::npos) << g_errors[0];
+    }
+    EXPECT_EQ(nvtest::ReadText(dir_ / L"plus-in\\Winapp2 - Here.ppe"), before);
+    for (const wchar_t* args : {L"/import-winapp2", L"/import-winapp2 a b", L"/import-winapp2 /clean"}) {
+        g_errors.clear();
+        EXPECT_EQ(cli::Run(args), 1) << nvtest::Narrow(args);
+        ASSERT_FALSE(g_errors.empty());
+        EXPECT_EQ(g_errors[0].rfind("Unknown switch: ", 0), 0u) << nvtest::Narrow(args);
+    }
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "shell/frmabout.h"
 #include "shell/menus.h"
 #include "shell/resource.h"
+#include "shell/routines.h"
 #include "shell/start.h"
 #include "shell/ui.h"
 
@@ -255,6 +256,12 @@ TEST_F(MainWindow, HelpWebsiteAndCompanions) {
     w->OnCommand(ids::friend_);
     ASSERT_EQ(launcher_.opened.size(), 2u);
     EXPECT_EQ(launcher_.opened[1], L"mailto:");
+    // A double-click on the address label opens the site once.
+    HWND link = w->control(ids::Label51);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageW(link, msg, MK_LBUTTON, MAKELPARAM(2, 2));
+    ASSERT_EQ(launcher_.opened.size(), 3u);
+    EXPECT_EQ(launcher_.opened[2], kWebsite);
 
     // Missing companion programs are ignored; present ones start.
     w->OnCommand(ids::FileShredder);

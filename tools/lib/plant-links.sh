@@ -8,7 +8,7 @@ root=$1/drive_c/nvlinks
 rm -rf "$root"
 for case in fileintree allfilesintree extintree folderintree emptyfolder allfiles \
             fileinfolder extinfolder foldersize preview atreboot inisection toplink searchfind searchfile searchbin \
-            custom trailing thumbs cookies; do
+            custom trailing thumbs cookies filekey; do
   c=$root/$case
   mkdir -p "$c/target/dir/cache" "$c/target/empty" "$c/tree/sub"
   head -c 1000 /dev/zero > "$c/target/keep.txt"
@@ -64,3 +64,26 @@ fill "$c/tree/blank " 10 B
 fill "$c/tree/$(printf '\xe6\x97\xa5\xe6\x9c\xac').txt" 10 J
 ln -s ../target/keep.txt "$c/tree/keep.txt"
 ln -s ../target/dir "$c/tree/dlink"
+# A Chrome profile for the shipped plug-ins: a folder link that "Profile *"
+# matches, a link in place of a cache folder, a file link among cache files.
+c=$root/pack
+ud="$c/Local/Google/Chrome/User Data"
+mkdir -p "$ud/Default/Cache/Cache_Data" "$ud/Default/Sessions" "$c/target/dir/cache"
+head -c 1000 /dev/zero > "$c/target/keep.txt"
+head -c 2000 /dev/zero > "$c/target/dir/inner.txt"
+head -c 300 /dev/zero > "$c/target/dir/History"
+head -c 100 /dev/zero > "$c/target/dir/cache/c.txt"
+head -c 10 /dev/zero > "$ud/Default/History"
+head -c 10 /dev/zero > "$ud/Default/Cache/Cache_Data/data_0"
+head -c 10 /dev/zero > "$ud/Default/Sessions/Session_1"
+ln -s ../../../../../../../target/keep.txt "$ud/Default/Cache/Cache_Data/f_000001"
+ln -s ../../../../target/dir "$ud/Profile 3"
+ln -s ../../../../../target/dir "$ud/Default/Code Cache"
+# A plug-in folder holding links named like earlier imports: one that the
+# next import writes again, one that it would remove.
+c=$root/imports
+mkdir -p "$c/plus-in" "$c/target"
+printf '[name]\r\nappname=Demo\r\n[source]\r\nformat=Winapp2\r\nentry=Demo *\r\n' > "$c/target/demo.ppe"
+printf '[name]\r\nappname=Gone\r\n[source]\r\nformat=Winapp2\r\nentry=Gone *\r\n' > "$c/target/gone.ppe"
+ln -s ../target/demo.ppe "$c/plus-in/Winapp2 - Demo.ppe"
+ln -s ../target/gone.ppe "$c/plus-in/Winapp2 - Gone.ppe"
