@@ -108,9 +108,9 @@ constexpr wchar_t kSecureHelp[] =
     L"truncates it, gives it a random name and deletes it. Only files the run is sure to delete are overwritten; "
     L"a file with other hard links keeps its content under its other names, and links are never followed.\r\n\r\n"
     L"Overwriting cannot be guaranteed for sparse, compressed or encrypted files, nor on SSDs, USB sticks and "
-    L"memory cards, which may keep old copies of the data elsewhere. A file another program holds open for "
-    L"writing is deleted without being overwritten. The Recycle Bin, what the browsers clear themselves and "
-    L"files deleted at restart are not overwritten.";
+    L"memory cards, which may keep old copies of the data elsewhere. A file another program has open without "
+    L"letting others write to it is deleted without being overwritten. The Recycle Bin, what the browsers clear "
+    L"themselves and files deleted at restart are not overwritten.";
 
 void AddSecureHelp(HWND dlg) {
     HWND box = Control(dlg, Check6);
