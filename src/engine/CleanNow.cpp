@@ -86,6 +86,8 @@ std::wstring NowText() {
     return DateTimeText(date);
 }
 
+bool SecureDeletionOn() { return profile::NumericFlag(profile::kOptions, profile::opt::securely); }
+
 bool RunInProgressAnywhere() {
     if (g_running) return true;
     ScopedHandle m(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutex));
@@ -104,6 +106,7 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     if (!lock.held()) return RunEnd::Refused;
 
     EraseContext erase(options.preview);
+    erase.set_secure(SecureDeletionOn());
     erase.set_sink(options.sink);
     erase.set_pump([&view] { view.Pump(); });
     erase.set_cancel_flag(options.cancel);

@@ -47,6 +47,10 @@ double StoredTotal(const std::wstring& text);
 // The current date and time as the platform's default text ("3/5/2024 2:07:09 PM").
 std::wstring NowText();
 
+// The Options box "Enable Securely Cleaning": every file a run deletes is
+// overwritten first.
+bool SecureDeletionOn();
+
 // True while a run is in progress in any process of this user session.
 bool RunInProgressAnywhere();
 

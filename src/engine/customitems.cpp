@@ -47,7 +47,7 @@ void RunRegistryLine(RunContext& ctx, const plugins::Command& c) {
     }
     if (allerase::IsProtectedKey(root, sub)) {
         std::wstring target = allerase::KeyText(root, sub);
-        ctx.erase.Report(RemovalKind::Refused, tree ? target : target + L"\\" + c.fields[2]);
+        ctx.erase.Refuse(tree ? target : target + L"\\" + c.fields[2], Fate::Protected);
         return;
     }
     ctx.AddKeys(tree ? allerase::DeleteRegTree(ctx.erase, root, sub)
@@ -61,7 +61,7 @@ void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
                                                      : base) +
                           c.fields[1];
     if (plugins::ClimbsUp(folder)) {
-        ctx.erase.Report(RemovalKind::Refused, folder);
+        ctx.erase.Refuse(folder, Fate::Protected);
         return;
     }
     auto add = [&](std::optional<double> bytes) {

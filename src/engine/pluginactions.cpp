@@ -10,7 +10,7 @@ pathvars::Folders RunFolders(const RunContext& ctx) { return {ctx.env.appData, c
 void RunRegKey(RunContext& ctx, const plugins::RegKey& key) {
     if (allerase::IsProtectedKey(key.root, key.subKey)) {
         std::wstring target = allerase::KeyText(key.root, key.subKey);
-        ctx.erase.Report(RemovalKind::Refused, key.value ? target + L"\\" + *key.value : target);
+        ctx.erase.Refuse(key.value ? target + L"\\" + *key.value : target, Fate::Protected);
         return;
     }
     ctx.AddKeys(key.value ? allerase::DeleteRegValue(ctx.erase, key.root, key.subKey, *key.value)
@@ -21,7 +21,7 @@ void RunFileKey(RunContext& ctx, const plugins::FileKey& key, const pathvars::Fo
     wildcard::MatchOptions options;
     options.foldersOnly = true;
     options.refuseLinks = true;
-    options.onLink = [&](const std::wstring& link) { ctx.erase.Report(RemovalKind::Refused, link); };
+    options.onLink = [&](const std::wstring& link) { ctx.erase.Refuse(link, Fate::Link); };
     const allerase::Reach reach = key.scope == plugins::Scope::Folder    ? allerase::Reach::Folder
                                   : key.scope == plugins::Scope::Recurse ? allerase::Reach::Tree
                                                                          : allerase::Reach::TreeAndFolders;

@@ -11,7 +11,7 @@ void DeleteAtReboot(EraseContext& ctx, const std::wstring& path) {
     std::wstring canon = allerase::NormalizePath(path);
     if (canon.empty()) return;
     if (allerase::IsProtectedFolder(canon) || erasefs::IsLinkPath(canon)) {
-        ctx.Report(RemovalKind::Refused, canon);
+        ctx.Refuse(canon, allerase::IsProtectedFolder(canon) ? Fate::Protected : Fate::Link);
         return;
     }
     if (GetFileAttributesW(canon.c_str()) == INVALID_FILE_ATTRIBUTES) return;

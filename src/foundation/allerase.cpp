@@ -28,12 +28,11 @@ struct Run {
         bytes += size;
         if (ctx.has_sink()) ctx.Report(kind, path.Shown(), size);
     }
-    void Refuse(const PathBuf& path) {
-        if (ctx.has_sink()) ctx.Report(RemovalKind::Refused, path.Shown());
-    }
+    // A link met in a walk: never followed, heard as refused.
     void RefuseEntry(PathBuf& dir, const wchar_t* name) {
+        if (!ctx.has_sink()) return;
         size_t mark = dir.Push(name);
-        Refuse(dir);
+        ctx.Refuse(dir.Shown(), Fate::Link);
         dir.Pop(mark);
     }
 };
@@ -63,21 +62,22 @@ std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder,
                                   ProfileWalk profile = ProfileWalk::Refused) {
     std::wstring canon = NormalizePath(folder);
     if (canon.empty()) return std::nullopt;
-    auto refuse = [&] {
-        ctx.Report(RemovalKind::Refused, canon);
+    auto refuse = [&](Fate why) {
+        ctx.Refuse(canon, why);
         return std::nullopt;
     };
-    if (detail::IsProtectedFolder(canon, profile)) return refuse();
+    if (detail::IsProtectedFolder(canon, profile)) return refuse(Fate::Protected);
     PathBuf p(canon);
     DWORD attr = GetFileAttributesW(p.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return canon;
-    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) return refuse();
+    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) return refuse(Fate::Link);
     // A folder reached through links higher up (a junction such as
     // "Documents and Settings") is judged by where it really is.
     if (ScopedFile h = erasefs::OpenForQuery(p.c_str())) {
         wchar_t real[MAX_PATH * 4];
         DWORD n = GetFinalPathNameByHandleW(h.get(), real, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile)) return refuse();
+        if (n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile))
+            return refuse(Fate::Protected);
     }
     return canon;
 }
@@ -167,12 +167,12 @@ struct FileWalk {
                 }
                 return true;
             }
-            if (pump) run.ctx.MaybePump();
+            if (pump || preview) run.ctx.MaybePump();  // Analyze keeps the window alive on any walk
             if (!match(fd) || Kept(run.ctx, dir, fd.cFileName)) {
                 allFilesRemoved = false;
                 return true;
             }
-            FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, preview,
+            FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, run.ctx,
                                               [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             if (preview && r == FileResult::Removed) removed.emplace_back(fd.cFileName);
@@ -258,8 +258,9 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
                 whole = false;
                 return true;
             }
-            FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain, preview,
-                                              [&](const PathBuf&, double size) { run.bytes += size; });
+            if (preview) run.ctx.MaybePump();
+            FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain,
+                                              run.ctx, [&](const PathBuf&, double size) { run.bytes += size; });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             if (r != FileResult::Removed) whole = false;
             else if (preview) goneFiles.emplace_back(fd.cFileName);
@@ -412,7 +413,7 @@ double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
     if (!find || erasefs::IsDir(fd) || Kept(ctx, dir, fd.cFileName)) return 0;
     if (run.preview() && GoneInPreview(ctx, dir, fd)) return 0;
     erasefs::Folder folder(dir);
-    FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Plain, run.preview(),
+    FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Plain, ctx,
                                       [&](const PathBuf& p, double size) { run.Add(RemovalKind::File, p, size); });
     if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
     if (run.preview() && r == FileResult::Removed) RecordRemovedFiles(ctx, dir, {fd.cFileName}, false);

@@ -30,7 +30,7 @@ std::wstring FirstMissingKey(HKEY root, const std::wstring& subKey) {
 
 bool Refused(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (!IsProtectedKey(root, subKey)) return false;
-    ctx.Report(RemovalKind::Refused, KeyText(root, subKey));
+    ctx.Refuse(KeyText(root, subKey), Fate::Protected);
     return true;
 }
 
@@ -106,7 +106,7 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         } else if (OpenNoFollow(key, name, preview ? kLook : kTreeDelete, sub) != ERROR_SUCCESS) {
             whole = false;
         } else if (IsLinkKey(sub.get())) {
-            ctx.Report(RemovalKind::Refused, text);
+            ctx.Refuse(text, Fate::Link);
             whole = false;
         } else if (!DeleteSubkeys(ctx, sub.get(), text) || (!preview && !DeleteOpenKey(sub.get()))) {
             whole = false;
@@ -152,7 +152,7 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     ScopedKey k;
     const bool existed = OpenNoFollow(root, subKey, ctx.preview() ? kLook : kLook | DELETE, k) == ERROR_SUCCESS;
     if (existed && IsLinkKey(k.get())) {
-        ctx.Report(RemovalKind::Refused, text);
+        ctx.Refuse(text, Fate::Link);
         return 3;
     }
     if (ctx.preview()) {
@@ -202,7 +202,7 @@ int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (OpenNoFollow(root, subKey, ctx.preview() ? kLook : kTreeDelete, k) != ERROR_SUCCESS) return 5;
     if (ctx.preview() && ctx.removed().KeyGone(text)) return 5;
     if (IsLinkKey(k.get())) {
-        ctx.Report(RemovalKind::Refused, text);
+        ctx.Refuse(text, Fate::Link);
         return 5;
     }
     // Heard only when the key itself goes: a link inside keeps it (and the
@@ -221,7 +221,7 @@ int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, con
     const std::wstring keyText = KeyText(root, subKey), text = keyText + L"\\" + valueName;
     // A value is not a key: only the roots' own values are out of reach.
     if (TrimBlanks(subKey).find_first_not_of(L'\\') == std::wstring::npos) {
-        ctx.Report(RemovalKind::Refused, text);
+        ctx.Refuse(text, Fate::Protected);
         return 1;
     }
     if (ctx.guard() && ctx.guard()->KeepsValue(keyText, valueName)) return 1;
@@ -230,7 +230,7 @@ int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, con
         ERROR_SUCCESS)
         return 1;
     if (IsLinkKey(k.get())) {
-        ctx.Report(RemovalKind::Refused, text);
+        ctx.Refuse(text, Fate::Link);
         return 1;
     }
     bool gone = ctx.preview() ? RegQueryValueExW(k.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
@@ -251,7 +251,7 @@ void DeleteIniSection(EraseContext& ctx, const std::wstring& iniFile, const std:
     if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
     const std::wstring text = canon + L" [" + section + L"]";
     if (erasefs::IsLinkPath(canon)) {
-        ctx.Report(RemovalKind::Refused, text);
+        ctx.Refuse(text, Fate::Link);
         return;
     }
     if (ctx.preview()) {

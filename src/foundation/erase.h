@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "foundation/preview_state.h"
 
@@ -33,6 +34,22 @@ enum class RemovalKind {
 // Lower-case name used in the preview listing: "file", "keytree", ...
 const wchar_t* RemovalKindName(RemovalKind kind);
 
+// What became of a target, when it was not simply removed: left (and
+// why), or removed without its content overwritten by secure deletion.
+enum class Fate : unsigned char {
+    Removed,         // removed (and overwritten first when secure deletion is on)
+    InUse,           // left: another program holds it
+    ReadOnly,        // left: read-only (only hidden files are unhidden)
+    AccessDenied,    // left: the system refused
+    Failed,          // left: any other error
+    Link,            // left alone: a link, never followed
+    Protected,       // left alone: a protected folder or key
+    KeptOtherNames,  // removed, not overwritten: other hard links keep its content
+    KeptInUse,       // removed, not overwritten: it could not be opened for writing
+    KeptUnmapped,    // removed, not overwritten: where its data lies is unknown (sparse, compressed)
+    KeptPartly,      // removed, overwritten only in part: writing failed
+};
+
 struct Removal {
     RemovalKind kind;
     std::wstring target;  // path, "ROOT\sub\key", "ROOT\sub\key\value", command line
@@ -43,6 +60,10 @@ class EraseSink {
 public:
     virtual ~EraseSink() = default;
     virtual void OnRemoval(const Removal& removal) = 0;
+    // What became of a file counted before (then heard right after it) or of
+    // one inside a folder being removed (heard only here); and why a
+    // refused target was refused (heard right after it).
+    virtual void OnFate(const std::wstring& target, double bytes, Fate fate) {}
 };
 
 // What a plug-in's exclusions keep. While a guard is set, the primitives
@@ -76,9 +97,22 @@ public:
 
     void set_sink(EraseSink* sink) { sink_ = sink; }
     bool has_sink() const { return sink_ != nullptr; }
-    void Report(RemovalKind kind, const std::wstring& target, double bytes = 0) const {
-        if (sink_) sink_->OnRemoval({kind, target, bytes});
+    void Report(RemovalKind kind, std::wstring target, double bytes = 0) const {
+        if (sink_) sink_->OnRemoval({kind, std::move(target), bytes});
     }
+    void ReportFate(const std::wstring& target, double bytes, Fate fate) const {
+        if (sink_) sink_->OnFate(target, bytes, fate);
+    }
+    // A target left alone: heard as refused, with the reason.
+    void Refuse(const std::wstring& target, Fate why) const {
+        Report(RemovalKind::Refused, target);
+        ReportFate(target, 0, why);
+    }
+
+    // Secure deletion: every file deleted is overwritten first (files only;
+    // a preview just tells).
+    void set_secure(bool on) { secure_ = on; }
+    bool secure() const { return secure_; }
 
     // The pump processes pending window messages. MaybePump() calls it when
     // about 15 ms have passed since the last call: pumping after every file
@@ -94,6 +128,7 @@ public:
 
 private:
     bool preview_ = false;
+    bool secure_ = false;
     std::unique_ptr<PreviewState> removed_;
     EraseSink* sink_ = nullptr;
     std::function<void()> pump_;

@@ -16,7 +16,8 @@ std::optional<std::wstring> ExistingFolder(EraseContext& ctx, const std::wstring
     if (canon.empty()) return std::nullopt;
     erasefs::PathBuf path(canon);
     DWORD attr = GetFileAttributesW(path.c_str());
-    bool refused = IsProtectedFolder(canon) || (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_REPARSE_POINT));
+    const bool link = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool refused = IsProtectedFolder(canon) || link;
     if (!refused && attr != INVALID_FILE_ATTRIBUTES) {
         // Reached through a junction higher up: judged by where it really is.
         if (ScopedFile h = erasefs::OpenForQuery(path.c_str())) {
@@ -26,7 +27,7 @@ std::optional<std::wstring> ExistingFolder(EraseContext& ctx, const std::wstring
         }
     }
     if (refused) {
-        ctx.Report(RemovalKind::Refused, canon);
+        ctx.Refuse(canon, link && !IsProtectedFolder(canon) ? Fate::Link : Fate::Protected);
         return std::nullopt;
     }
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
@@ -56,12 +57,12 @@ double DeleteFilesInFolderExcept(EraseContext& ctx, const std::wstring& folder,
         ctx.MaybePump();
         if (erasefs::IsDir(fd) || keep(fd.cFileName)) return true;
         if (preview && ctx.removed().FileGone(shown(fd.cFileName))) return true;
-        auto result = erasefs::EraseFile(links, dir, fd, erasefs::Delete::Unhide, preview,
+        auto result = erasefs::EraseFile(links, dir, fd, erasefs::Delete::Unhide, ctx,
                                          [&](const erasefs::PathBuf& p, double size) {
                                              bytes += size;
                                              ctx.Report(RemovalKind::File, p.Shown(), size);
                                          });
-        if (result == erasefs::FileResult::Refused) ctx.Report(RemovalKind::Refused, shown(fd.cFileName));
+        if (result == erasefs::FileResult::Refused) ctx.Refuse(shown(fd.cFileName), Fate::Link);
         if (preview && result == erasefs::FileResult::Removed) removed.emplace_back(fd.cFileName);
         return true;
     });

@@ -137,6 +137,27 @@ bool Folder::HasTwin(HANDLE h, std::wstring_view listed, std::wstring_view bare)
     return false;
 }
 
+Fate LeftFate(DWORD error, bool readOnly) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return Fate::InUse;
+    case ERROR_ACCESS_DENIED: return readOnly ? Fate::ReadOnly : Fate::AccessDenied;
+    default: return readOnly ? Fate::ReadOnly : Fate::Failed;
+    }
+}
+
+Fate KeptFate(Overwrite overwrite) {
+    switch (overwrite) {
+    case Overwrite::Done: return Fate::Removed;
+    case Overwrite::OtherNames: return Fate::KeptOtherNames;
+    case Overwrite::NotWritable: return Fate::KeptInUse;
+    case Overwrite::Unmapped: return Fate::KeptUnmapped;
+    case Overwrite::Failed: return Fate::KeptPartly;
+    }
+    return Fate::Removed;
+}
+
 bool IsLinkPath(const std::wstring& canonical) {
     PathBuf path(canonical);
     DWORD attr = GetFileAttributesW(path.c_str());

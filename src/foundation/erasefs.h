@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "foundation/erase.h"
 #include "foundation/handles.h"
+#include "foundation/secureerase.h"
 
 namespace nv::erasefs {
 
@@ -79,9 +81,16 @@ enum class Delete { Unhide, Force, Plain };
 // What happens to one listed file. `counted()` runs once the file is known
 // not to be a link, just before its delete is tried. In preview nothing
 // changes and the result is the one a clean would give (files in use aside).
+// With secure deletion on, the file is overwritten once its deletion is
+// assured. The sink hears the file's fate when it was not simply removed.
 template <typename Counted>
-FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, bool preview,
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, EraseContext& ctx,
                      Counted&& counted);
+
+// Why a delete failed, from the error of the open or of the delete.
+Fate LeftFate(DWORD error, bool readOnly);
+// What the overwrite of a removed file leaves to be said.
+Fate KeptFate(Overwrite overwrite);
 
 // Whether a link check must open each file (Wine only; see Folder).
 bool CheckFileLinks();
@@ -118,7 +127,7 @@ bool ForEachEntry(PathBuf& dir, Visit&& visit) {
 }
 
 template <typename Counted>
-FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, bool preview,
+FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, EraseContext& ctx,
                      Counted&& counted) {
     if (IsLink(fd)) return FileResult::Refused;
     const DWORD attr = fd.dwFileAttributes;
@@ -127,8 +136,9 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
     const bool resetAttrs = (how == Delete::Unhide && hidden) || (how == Delete::Force && readOnly);
     size_t mark = path.Push(fd.cFileName);
     FileResult result;
+    Fate fate = Fate::Removed;
 
-    if (preview) {
+    if (ctx.preview()) {
         if (CheckFileLinks()) {
             ScopedFile h = OpenForQuery(path.c_str());
             if (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen()) {
@@ -138,6 +148,7 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         }
         counted(path, SizeOf(fd));
         result = readOnly && !resetAttrs ? FileResult::Failed : FileResult::Removed;
+        if (result == FileResult::Failed) fate = Fate::ReadOnly;
     } else {
         // The one place a file is deleted: one handle for the link check, the
         // unhide and the delete, so no path-based call can act on a link's
@@ -146,6 +157,7 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         DWORD access = DELETE | FILE_READ_ATTRIBUTES | (resetAttrs ? FILE_WRITE_ATTRIBUTES : 0);
         ScopedFile h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const DWORD openError = h ? 0 : GetLastError();
         if (CheckFileLinks() && (h ? folder.IsLinkedFile(h.get(), fd.cFileName) : VanishedOnOpen())) {
             path.Pop(mark);
             return FileResult::Refused;
@@ -156,11 +168,21 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
             SetFileInformationByHandle(h.get(), FileBasicInfo, &basic, sizeof basic);
         }
         counted(path, SizeOf(fd));
+        // Secure deletion opens the file for writing before it is marked (a
+        // file marked for deletion opens no more), and writes only once the
+        // mark holds: a file that stays is never left overwritten.
+        std::optional<Overwriter> writer;
+        if (h && ctx.secure()) writer.emplace(h.get());
         FILE_DISPOSITION_INFO dispose{TRUE};
-        result = h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose)
-                     ? FileResult::Removed
-                     : FileResult::Failed;
+        if (h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose)) {
+            result = FileResult::Removed;
+            if (writer) fate = KeptFate(writer->Run([&ctx] { ctx.MaybePump(); }));
+        } else {
+            result = FileResult::Failed;
+            fate = LeftFate(h ? GetLastError() : openError, readOnly && !resetAttrs);
+        }
     }
+    if (fate != Fate::Removed && ctx.has_sink()) ctx.ReportFate(path.Shown(), SizeOf(fd), fate);
     path.Pop(mark);
     return result;
 }

@@ -45,7 +45,8 @@ Erased DeleteForGood(const std::wstring& path) {
     if (!find) return Erased::Failed;
     if (erasefs::IsDir(fd)) return Erased::Refused;
     erasefs::Folder owner(dir);
-    switch (erasefs::EraseFile(owner, push, fd, erasefs::Delete::Plain, false, [](auto&, double) {})) {
+    EraseContext clean;
+    switch (erasefs::EraseFile(owner, push, fd, erasefs::Delete::Plain, clean, [](auto&, double) {})) {
     case erasefs::FileResult::Removed: return Erased::Removed;
     case erasefs::FileResult::Refused: return Erased::Refused;
     default: return Erased::Failed;

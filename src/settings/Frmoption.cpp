@@ -102,6 +102,35 @@ void CreatePages(HWND dlg, DialogState& state) {
     }
 }
 
+// What "Enable Securely Cleaning" does, and what it cannot promise.
+constexpr wchar_t kSecureHelp[] =
+    L"Before the run deletes a file, it overwrites the file's content with zeros through the same handle, then "
+    L"truncates it, gives it a random name and deletes it. Only files the run is sure to delete are overwritten; "
+    L"a file with other hard links keeps its content under its other names, and links are never followed.\r\n\r\n"
+    L"Overwriting cannot be guaranteed for sparse, compressed or encrypted files, nor on SSDs, USB sticks and "
+    L"memory cards, which may keep old copies of the data elsewhere. A file another program has open without "
+    L"letting others write to it is deleted without being overwritten. The Recycle Bin, what the browsers clear "
+    L"themselves and files deleted at restart are not overwritten.";
+
+void AddSecureHelp(HWND dlg) {
+    HWND box = Control(dlg, Check6);
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dlg, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!tip || !box) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = dlg;
+    ti.uId = reinterpret_cast<UINT_PTR>(box);
+    ti.lpszText = const_cast<wchar_t*>(kSecureHelp);
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    RECT width = {0, 0, 240, 0};  // dialog units
+    MapDialogRect(dlg, &width);
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, width.right);
+    SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 32000);  // long enough to read
+}
+
 std::wstring IEValue(const wchar_t* name) {
     std::wstring v = regfun::GetRegValue(kUserMain, name);
     return v == L"Error" ? std::wstring() : v;
@@ -189,6 +218,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrW(dlg, DWLP_USER, lp);
         g_open = dlg;
         CreatePages(dlg, *reinterpret_cast<DialogState*>(lp));
+        AddSecureHelp(dlg);
         Form_Load(dlg);
         SelectPage(dlg, 0);
         // Opened from the tray, the dialog must come to the front.

@@ -13,6 +13,7 @@
 #include "shell/IEWindows.h"
 #include "shell/ImageButton.h"
 #include "shell/dialogs.h"
+#include "shell/frmDetails.h"
 #include "shell/frmabout.h"
 #include "shell/mNotificationSystem.h"
 #include "shell/menus.h"
@@ -210,6 +211,11 @@ LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (lp && HIWORD(wp) != BN_CLICKED) return 0;
         OnCommand(LOWORD(wp));
         return 0;
+    case WM_NOTIFY: {
+        const auto* n = reinterpret_cast<const NMITEMACTIVATE*>(lp);
+        if (n->hdr.hwndFrom == list_ && n->hdr.code == NM_DBLCLK && n->iItem >= 0) ShowDetails(n->iItem);
+        return 0;
+    }
     case ImageButton::kHoverMessage:
         OnImageHover(static_cast<int>(wp));
         return 0;
@@ -317,14 +323,19 @@ void frmMainCode::CreateStatusPanel() {
     HWND bar = ui::Child(frame4_, PROGRESS_CLASSW, L"", PBS_SMOOTH, 14, 266, 704, 18, ids::coolprogressbar1);
     SendMessageW(bar, PBM_SETRANGE32, 0, 100);
 
-    ui::Label(frame4_, kAdvice, 14, 294, 470, 56, ids::AdviceText);
+    ui::Label(frame4_, kAdvice, 14, 294, 304, 56, ids::AdviceText);
+    ui::Child(frame4_, L"BUTTON", L"Analyze", BS_PUSHBUTTON | WS_TABSTOP, 326, 304, 80, 30, ids::analyze::Analyze);
+    HWND details = ui::Child(frame4_, L"BUTTON", L"Details", BS_PUSHBUTTON | WS_TABSTOP, 412, 304, 80, 30,
+                             ids::analyze::Details);
+    EnableWindow(details, FALSE);
     ui::Child(frame4_, L"BUTTON", L"Start Cleaning >>", BS_PUSHBUTTON | WS_TABSTOP, 500, 304, 132, 30, ids::Command1);
     ui::Child(frame4_, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 640, 304, 78, 30, ids::Command2);
 }
 
 void frmMainCode::CreateTotalsStrip() {
     ui::Label(hwnd_, L"Last Cleaned at:", 14, 472, 120, 18, ids::LastCleanCaption, SS_LEFT, ui::BoldFont());
-    ui::Label(hwnd_, L"", 136, 472, 420, 18, ids::Label12);
+    ui::Label(hwnd_, L"", 136, 472, 250, 18, ids::Label12);
+    ui::Label(hwnd_, L"", 392, 472, 348, 18, ids::analyze::LabelEstimate, SS_RIGHT | SS_ENDELLIPSIS);
     ui::Label(hwnd_, L"", 14, 496, 520, 18, ids::Label14);
     ui::Label(hwnd_, kWebsiteText, 540, 496, 200, 18, ids::Label51, SS_RIGHT | SS_NOTIFY, ui::LinkFont());
 }
@@ -469,6 +480,11 @@ void frmMainCode::SetCurrentStatus(const std::wstring& text) {
 }
 
 void frmMainCode::ClearRows() {
+    // The details and the estimate belong to the rows.
+    details_.reset();
+    frmDetails::Close();
+    EnableWindow(control(ids::analyze::Details), FALSE);
+    SetWindowTextW(control(ids::analyze::LabelEstimate), L"");
     ListView_DeleteAllItems(list_);
     currentRow_ = -1;
     UpdateWindow(list_);
@@ -555,6 +571,16 @@ void frmMainCode::OnCommand(int id) {
         break;
     case ids::Command2:
         if (running_) RequestCancel();
+        break;
+    case ids::analyze::AnalyzeMenu:
+        ShowStatusPanel();
+        Analyze();
+        break;
+    case ids::analyze::Analyze:
+        Analyze();
+        break;
+    case ids::analyze::Details:
+        ShowDetails(ListView_GetNextItem(list_, -1, LVNI_SELECTED));
         break;
     }
 }

@@ -4,9 +4,16 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "shell/MainState.h"
+
+namespace nv::engine {
+class RunDetails;
+struct Counters;
+enum class RunEnd;
+}
 
 namespace nv {
 
@@ -46,6 +53,11 @@ public:
     // Ignored while a run is in progress.
     void StartUnattendedRun();
     void RequestCancel() { cancelRequested_ = true; }
+    // The selection run in preview: nothing is removed, the rows tell what a
+    // clean would remove and the totals strip shows the estimate.
+    void Analyze();
+    // The details window for a result row of the last run (-1: the whole run).
+    void ShowDetails(int row);
 
     void ExitProgram();
     void OnCommand(int id);
@@ -83,6 +95,8 @@ private:
     // the tray. False when a run was already in progress.
     bool RunUnattendedThenHide();
     void CleanAtSessionEnd();
+    // A clean or an Analyze in this window, its details kept for the rows.
+    engine::RunEnd Run(bool analyze, engine::Counters& counters, int& unattended);
 
     HWND hwnd_ = nullptr;
     HWND frame2_ = nullptr;  // home panel
@@ -95,6 +109,7 @@ private:
     bool cancelRequested_ = false;
     long long lastScheduledMinute_ = -1;
     bool sessionEndCleaned_ = false;
+    std::shared_ptr<engine::RunDetails> details_;  // of the rows on show; none while a run works
 
     friend class MainRunView;
 };

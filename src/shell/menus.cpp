@@ -12,6 +12,7 @@ using namespace nv::ids;
 
 constexpr MenuItem kFile[] = {
     {L"CleanNow1", L"Clean Now", CleanNow1, L"Ctrl+N", FCONTROL, 'N'},
+    {L"Analyze", L"Analyze", analyze::AnalyzeMenu, nullptr, 0, 0},
     {L"fg1", L"-", 0, nullptr, 0, 0},
     {L"CleanSettings", L"Clean Settings", CleanSettings, L"Ctrl+S", FCONTROL, 'S'},
     {L"fg2", L"-", 0, nullptr, 0, 0},

@@ -148,5 +148,18 @@ namespace frmcookie {
 enum : int { Frame1 = 3701, Frame3, lstCookieList, Frame2, List1, Frame4, Text1, cmdAdd, cmdRemove };
 }  // namespace frmcookie
 
+// Analyze and the details view (6000-6999).
+namespace analyze {
+enum : int {
+    Analyze = 6001,        // status panel button
+    Details = 6002,        // status panel button
+    LabelEstimate = 6003,  // totals strip: what Analyze found
+    AnalyzeMenu = 6004,    // File menu
+};
+}  // namespace analyze
+namespace details {
+enum : int { Caption = 6101, List = 6102, Total = 6103, Close = 6104 };
+}  // namespace details
+
 }  // namespace nv::ids
 #endif

@@ -6,11 +6,13 @@
 #include <sddl.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 
 #include "../foundation/erase_helpers.h"
 #include "engine/CleanNow.h"
 #include "engine/ie_items.h"
+#include "engine/rundetails.h"
 #include "foundation/apppath.h"
 #include "foundation/listfile.h"
 #include "foundation/system.h"
@@ -95,24 +97,49 @@ protected:
     void Select(const wchar_t* section, const wchar_t* key, const wchar_t* value = L"1") {
         Inifun::WriteIniValue(profile::ProfilePath(), section, key, value);
     }
-    Counters Run(bool preview) {
+    // With `details`, the run goes through the view Analyze (preview) or a
+    // clean of the main window puts in front, and is heard by both sinks.
+    Counters Run(bool preview, RunDetails* details = nullptr) {
+        struct Both : EraseSink {
+            EraseSink *a, *b;
+            void OnRemoval(const Removal& r) override { a->OnRemoval(r), b->OnRemoval(r); }
+            void OnFate(const std::wstring& t, double n, Fate f) override { a->OnFate(t, n, f), b->OnFate(t, n, f); }
+        } both;
+        both.a = &sink_;
+        both.b = details;
         RunOptions o;
         o.preview = preview;
-        o.sink = &sink_;
+        o.sink = details ? static_cast<EraseSink*>(&both) : &sink_;
         view_ = nvtest::RecordingView();
+        std::optional<DetailsView> front;
+        if (details) front.emplace(view_, *details, preview ? DetailsView::Mode::Analyze : DetailsView::Mode::Clean);
         int unattended = 0;
-        EXPECT_EQ(CleanNow(view_, env_, counters_, unattended, o), RunEnd::Completed);
+        EXPECT_EQ(CleanNow(front ? static_cast<RunView&>(*front) : view_, env_, counters_, unattended, o),
+                  RunEnd::Completed);
         return counters_;
     }
-    // A preview that changes nothing under the data folder, then a clean
-    // with the same totals.
+    // An Analyze that changes nothing under the data folder, then a clean
+    // with the same totals and, row by row, the same targets.
     Counters PreviewThenClean() {
         auto before = erasetest::Snapshot(data_.path());
-        Counters p = Run(true);
+        RunDetails analyzed(true, false), cleaned(false, false);
+        Counters p = Run(true, &analyzed);
         EXPECT_EQ(erasetest::Snapshot(data_.path()), before) << "the preview changed files";
-        Counters c = Run(false);
+        const auto analyzedRows = view_.Labels();
+        Counters c = Run(false, &cleaned);
         EXPECT_EQ(c.regCount, p.regCount);
         EXPECT_EQ(c.bytes, p.bytes);
+        EXPECT_EQ(analyzedRows.size(), view_.rows.size());
+        for (size_t r = 0; r + 1 < std::min(analyzedRows.size(), view_.rows.size()); ++r) {
+            EXPECT_EQ(analyzedRows[r], view_.rows[r].item);
+            // What can be measured beforehand; actions ("will clear the
+            // browser's history") are said whether or not there was anything.
+            auto measured = [](const RowTally& t) {
+                return std::vector<double>{double(t.files), double(t.folders), t.bytes, double(t.registry),
+                                           double(t.sections), double(t.refused)};
+            };
+            EXPECT_EQ(measured(analyzed.row(r).tally), measured(cleaned.row(r).tally)) << nvtest::Narrow(analyzedRows[r]);
+        }
         return c;
     }
     std::wstring D(const wchar_t* rel) const { return data_ / rel; }

@@ -98,7 +98,7 @@ TEST_F(MainWindow, MenuBarMatchesTheTable) {
     HMENU bar = GetMenu(w->hwnd());
     ASSERT_EQ(GetMenuItemCount(bar), 3);
     const std::vector<std::vector<std::wstring>> expected = {
-        {L"File(&F)", L"Clean Now\tCtrl+N", L"-", L"Clean Settings\tCtrl+S", L"-", L"Clean Options\tCtrl+O", L"-",
+        {L"File(&F)", L"Clean Now\tCtrl+N", L"Analyze", L"-", L"Clean Settings\tCtrl+S", L"-", L"Clean Options\tCtrl+O", L"-",
          L"Exit\tCtrl+X"},
         {L"Tool(&T)", L"Clean Registry", L"-", L"Search and Erase", L"-", L"File Shredder"},
         {L"Help(&H)", L"Help\tF1", L"-", L"Our Website\tCtrl+W", L"-", L"Tell a Friend", L"-", L"About\tCtrl+A"},

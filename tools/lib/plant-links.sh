@@ -47,6 +47,23 @@ head -c 60 /dev/zero > "$c/tree/sub/THUMBS.DB"
 head -c 7 /dev/zero > "$c/tree/sub/Thumbs.db.txt"
 ln -s ../../target/keep.txt "$c/tree/Links/Thumbs.db"
 ln -s ../../target/photos "$c/tree/Contacts/photos"
+# Secure deletion: files of letters (an overwrite shows as zeros), a file
+# link and a folder link, a file with a second hard link outside the tree,
+# names ending in a dot or a blank and a non-ANSI name.
+c=$root/secure
+mkdir -p "$c/tree/sub" "$c/target/dir"
+fill() { head -c "$2" /dev/zero | tr '\0' "$3" > "$1"; }
+fill "$c/target/keep.txt" 1000 K
+fill "$c/target/dir/inner.txt" 2000 I
+fill "$c/target/hard.txt" 3000 H
+ln "$c/target/hard.txt" "$c/tree/hard.txt"
+fill "$c/tree/real.txt" 5000 R
+fill "$c/tree/sub/deep.txt" 6000 D
+fill "$c/tree/trail." 10 T
+fill "$c/tree/blank " 10 B
+fill "$c/tree/$(printf '\xe6\x97\xa5\xe6\x9c\xac').txt" 10 J
+ln -s ../target/keep.txt "$c/tree/keep.txt"
+ln -s ../target/dir "$c/tree/dlink"
 # A Chrome profile for the shipped plug-ins: a folder link that "Profile *"
 # matches, a link in place of a cache folder, a file link among cache files.
 c=$root/pack
