@@ -12,7 +12,6 @@ using namespace nv::ids;
 
 constexpr MenuItem kFile[] = {
     {L"CleanNow1", L"Clean Now", CleanNow1, L"Ctrl+N", FCONTROL, 'N'},
-    {L"Analyze", L"Analyze", analyze::AnalyzeMenu, nullptr, 0, 0},
     {L"fg1", L"-", 0, nullptr, 0, 0},
     {L"CleanSettings", L"Clean Settings", CleanSettings, L"Ctrl+S", FCONTROL, 'S'},
     {L"fg2", L"-", 0, nullptr, 0, 0},
@@ -90,6 +89,9 @@ HACCEL BuildAccelerators() {
         for (const MenuItem& it : m.items)
             if (it.accelKey) table.push_back({static_cast<BYTE>(FVIRTKEY | it.accelFlags), it.accelKey,
                                               static_cast<WORD>(it.command)});
+    // The menus keep their fixed entries; Analyze, the look before "Clean
+    // Now" (Ctrl+N), is its button and Ctrl+Shift+N.
+    table.push_back({FVIRTKEY | FCONTROL | FSHIFT, 'N', static_cast<WORD>(analyze::AnalyzeMenu)});
     return CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
 }
 

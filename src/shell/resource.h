@@ -154,7 +154,7 @@ enum : int {
     Analyze = 6001,        // status panel button
     Details = 6002,        // status panel button
     LabelEstimate = 6003,  // totals strip: what Analyze found
-    AnalyzeMenu = 6004,    // File menu
+    AnalyzeMenu = 6004,    // Ctrl+Shift+N: the status panel, then Analyze
 };
 }  // namespace analyze
 namespace details {

@@ -122,7 +122,7 @@ TEST_F(AnalyzeWindow, RowsEstimateAndDetailsThenTheCleanAsBefore) {
     EXPECT_FALSE(nvtest::Exists(data_ / L"cache"));
 }
 
-TEST_F(AnalyzeWindow, FileMenuEntryAndCancel) {
+TEST_F(AnalyzeWindow, ShortcutAndCancel) {
     // Cancel pressed while the first item works: the run stops there,
     // without a box, as a cancelled clean does minus its box.
     PostMessageW(w_->control(ids::Command2), BM_CLICK, 0, 0);

@@ -98,7 +98,7 @@ TEST_F(MainWindow, MenuBarMatchesTheTable) {
     HMENU bar = GetMenu(w->hwnd());
     ASSERT_EQ(GetMenuItemCount(bar), 3);
     const std::vector<std::vector<std::wstring>> expected = {
-        {L"File(&F)", L"Clean Now\tCtrl+N", L"Analyze", L"-", L"Clean Settings\tCtrl+S", L"-", L"Clean Options\tCtrl+O", L"-",
+        {L"File(&F)", L"Clean Now\tCtrl+N", L"-", L"Clean Settings\tCtrl+S", L"-", L"Clean Options\tCtrl+O", L"-",
          L"Exit\tCtrl+X"},
         {L"Tool(&T)", L"Clean Registry", L"-", L"Search and Erase", L"-", L"File Shredder"},
         {L"Help(&H)", L"Help\tF1", L"-", L"Our Website\tCtrl+W", L"-", L"Tell a Friend", L"-", L"About\tCtrl+A"},
@@ -131,7 +131,7 @@ TEST_F(MainWindow, AcceleratorsReachTheirCommands) {
     DestroyAcceleratorTable(table);
     auto find = [&](WORD key, BYTE ctrl) -> int {
         for (int i = 0; i < n; ++i)
-            if (a[i].key == key && (a[i].fVirt & FCONTROL) == ctrl) return a[i].cmd;
+            if (a[i].key == key && (a[i].fVirt & (FCONTROL | FSHIFT)) == ctrl) return a[i].cmd;
         return 0;
     };
     EXPECT_EQ(find('N', FCONTROL), ids::CleanNow1);
@@ -141,7 +141,8 @@ TEST_F(MainWindow, AcceleratorsReachTheirCommands) {
     EXPECT_EQ(find('W', FCONTROL), ids::OurWebsite);
     EXPECT_EQ(find('A', FCONTROL), ids::about);
     EXPECT_EQ(find(VK_F1, 0), ids::help1);
-    EXPECT_EQ(n, 7);
+    EXPECT_EQ(find('N', FCONTROL | FSHIFT), ids::analyze::AnalyzeMenu);
+    EXPECT_EQ(n, 8);
 }
 
 TEST_F(MainWindow, LoadReadsTheOptions) {
