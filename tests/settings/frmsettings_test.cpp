@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "foundation/apppath.h"
@@ -274,6 +275,25 @@ TEST_F(Settings, PluginTicksAreWrittenIntoTheirOwnFiles) {
     EXPECT_EQ(Inifun::ReadIniValue(dir + L"\\A.ppe", L"swich", L"on"), L"0");
     EXPECT_EQ(Inifun::ReadIniValue(dir + L"\\file-b.ppe", L"swich", L"on"), L"1");
     EXPECT_FALSE(nvtest::Exists(dir + L"\\Beta.ppe"));
+
+    // A plug-in planted as a link from the Linux side (tools/lib/plant-links.sh,
+    // case "pluginlink"): its tick is refused and said, its target stays.
+    const std::wstring c = L"C:\\nvlinks\\pluginlink";
+    if (!nvtest::Exists(c + L"\\target\\x.ppe")) {
+        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
+        GTEST_SKIP() << "links are planted by tools/test";
+    }
+    const std::string target = nvtest::ReadText(c + L"\\target\\x.ppe");
+    SetAppFolderForTests(c);
+    Open();
+    ASSERT_EQ(Rows(id::ListView1), 1);
+    ListView_SetCheckState(frmsettings::Control(id::ListView1), 0, TRUE);
+    Click(id::Command1);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_NE(prompts_.shown[0].text.find(c + L"\\plus-in\\x.ppe (a link"), std::wstring::npos)
+        << nvtest::Narrow(prompts_.shown[0].text);
+    EXPECT_NE(frmsettings::Instance(), nullptr);
+    EXPECT_EQ(nvtest::ReadText(c + L"\\target\\x.ppe"), target);
 }
 
 TEST_F(Settings, SettingsThatCannotBeSavedAreReportedAndTheDialogStays) {
