@@ -21,7 +21,6 @@
 #include "foundation/Normal.h"
 #include "foundation/allerase.h"
 #include "foundation/apppath.h"
-#include "foundation/erase_except.h"
 #include "foundation/handles.h"
 #include "foundation/launcher.h"
 #include "foundation/regfun.h"
