@@ -14,6 +14,7 @@
 #include "foundation/text.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
 
@@ -226,17 +227,11 @@ std::vector<App> OtherApps() {
     return apps;
 }
 
-class Pack_ : public ::testing::Test {
+class Pack_ : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
     void TearDown() override {
         nvtest::RemoveTree(documents_ + L"\\Zoom");
-        SetAppFolderForTests(L"");
+        RunTest::TearDown();
     }
 
     std::wstring Where(const std::wstring& spot) {
@@ -257,13 +252,6 @@ protected:
         if (size_t os = text.find("=OS|10.0|"); os != std::string::npos && !plugins::OsInRange(L"10.0", L""))
             text.replace(os, 9, "=OS|5.0|");
         nvtest::WriteText(app_ / (L"plus-in\\" + name + L".ppe"), text);
-    }
-    RunEnd Run(bool preview, EraseSink* sink) {
-        view_ = RecordingView();
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        return CleanNow(view_, env_, counters_, unattended_, o);
     }
     // Ticks the plug-in alone, previews and cleans; each spot goes exactly
     // when the plug-in removes it.
@@ -293,16 +281,8 @@ protected:
         EXPECT_EQ(clean.Count(RemovalKind::Refused), 0u);
     }
 
-    nvtest::ScratchDir app_{L"packapp"};
-    nvtest::ScratchDir data_{L"packdata"};
     const std::wstring documents_ = pathvars::Expand(L"%Documents%", {}).paths.at(0).path;
     const std::map<std::wstring, std::string> pack_ = Pack();
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 // Every shipped plug-in reads cleanly, is off, detects its program and

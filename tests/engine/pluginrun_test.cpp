@@ -13,6 +13,7 @@
 #include "foundation/handles.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
 #include "settings/winapp2.h"
@@ -26,24 +27,11 @@ using nvtest::RecordingView;
 
 namespace {
 
-class PluginRun : public ::testing::Test {
+class PluginRun : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
     void TearDown() override {
         nvtest::DeleteTree(HKEY_CURRENT_USER, L"Software\\NorvaleW2");
-        SetAppFolderForTests(L"");
-    }
-    RunEnd Run(bool preview, EraseSink* sink) {
-        view_ = RecordingView();
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        return CleanNow(view_, env_, counters_, unattended_, o);
+        RunTest::TearDown();
     }
     // Preview, then clean: both must report the same targets and totals.
     void PreviewThenClean(RecordingSink& clean) {
@@ -62,15 +50,6 @@ protected:
                                                                     t.size() * sizeof(wchar_t)));
     }
     std::wstring R(const std::wstring& rel) { return env_.appData + L"\\" + rel; }
-
-    nvtest::ScratchDir app_{L"runapp"};
-    nvtest::ScratchDir data_{L"rundata"};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 TEST_F(PluginRun, ImportedSampleCleansWhatItsKeysNameAndKeepsWhatItsExclusionsName) {
