@@ -8,6 +8,7 @@
 #include "foundation/handles.h"
 #include "foundation/apppath.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "run_fixture.h"
@@ -267,10 +268,7 @@ TEST_F(CleanRun, ARunHeldByAnotherProcessIsRefused) {
 // Thumbs.db of its own.
 TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
     const std::wstring root = L"C:\\nvlinks\\thumbs", tree = root + L"\\tree";
-    if (!nvtest::Exists(tree + L"\\Contacts\\photos")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "no links planted (run through tools/test)";
-    }
+    NEED_PLANTED(nvtest::Exists(tree + L"\\Contacts\\photos"));
     nvtest::EnvVar profileVar(L"USERPROFILE", tree);
     Select(L"WINDOWS", {L"thumbs"});
     nvtest::RecordingSink heard, done;

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "run_fixture.h"
@@ -96,10 +96,7 @@ TEST_F(CustomRun, CustomItemsNeedTheirGateAndFile) {
 
 TEST_F(CustomRun, CustomItemsNeverGoThroughLinksOrIntoProtectedFolders) {
     const std::wstring c = L"C:\\nvlinks\\custom";
-    if (!Exists(c + L"\\tree\\real.txt")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\tree\\real.txt"));
     nvtest::ScratchDir profileDir(L"profile");
     nvtest::WriteFile(profileDir / L"doc.txt", 5);
     nvtest::EnvVar profile(L"USERPROFILE", profileDir.path());

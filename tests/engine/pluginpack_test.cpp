@@ -5,13 +5,13 @@
 // lists exactly what its clean removes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/pathvars.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "run_fixture.h"
@@ -352,10 +352,7 @@ TEST_F(Pack_, UntickedPackChangesNothing) {
 // folder, a file link among cache files. Their targets stay.
 TEST_F(Pack_, ChromeThroughPlantedLinks) {
     const std::wstring c = L"C:\\nvlinks\\pack";
-    if (!Exists(c + L"\\Local\\Google\\Chrome\\User Data\\Default\\History")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\Local\\Google\\Chrome\\User Data\\Default\\History"));
     env_.localAppData = c + L"\\Local";
     for (const wchar_t* part : {L"Cache", L"History", L"Sessions"}) Install(std::wstring(L"Google Chrome - ") + part);
     nvtest::RecordingSink sink;

@@ -5,12 +5,12 @@
 // that do not apply, must wait for a program, or cannot be read.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "run_fixture.h"
@@ -172,10 +172,7 @@ TEST_F(PluginRun, ExclusionsGuardOldSectionsAndOddNamesHitOnlyTheirFiles) {
 // holds file and folder links. Every target stays.
 TEST_F(PluginRun, WildcardsAndRemoveSelfNeverGoThroughLinks) {
     const std::wstring c = L"C:\\nvlinks\\filekey";
-    if (!Exists(c + L"\\tree\\real.txt")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\tree\\real.txt"));
     Plugin(L"links.ppe", L"[swich]\r\non=1\r\n[filekey]\r\n1=" + c + L"\\t*e\\*|*.*|REMOVESELF\r\n2=" + c +
                              L"\\tree|*.*|REMOVESELF\r\n3=" + c + L"\\*link|*.*|RECURSE\r\n");
     RecordingSink sink;

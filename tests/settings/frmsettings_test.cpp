@@ -6,11 +6,11 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
@@ -279,10 +279,7 @@ TEST_F(Settings, PluginTicksAreWrittenIntoTheirOwnFiles) {
     // A plug-in planted as a link from the Linux side (tools/lib/plant-links.sh,
     // case "pluginlink"): its tick is refused and said, its target stays.
     const std::wstring c = L"C:\\nvlinks\\pluginlink";
-    if (!nvtest::Exists(c + L"\\target\\x.ppe")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(nvtest::Exists(c + L"\\target\\x.ppe"));
     const std::string target = nvtest::ReadText(c + L"\\target\\x.ppe");
     SetAppFolderForTests(c);
     Open();
