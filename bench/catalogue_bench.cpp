@@ -11,22 +11,20 @@
 // "seconds=S cpu=C bytes=B keys=K peak_ws=P" (C: this process's CPU time). Destructive: runs only inside a
 // sandboxed prefix, on folders below C:\nvbench.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "benchlib.h"
 #include "engine/CleanNow.h"
 #include "foundation/Normal.h"
 #include "foundation/allerase.h"
 #include "foundation/apppath.h"
-#include "foundation/erase_except.h"
 #include "foundation/handles.h"
 #include "foundation/launcher.h"
 #include "foundation/regfun.h"
 #include "keeplists/CURLHistory.h"
-#include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/profile.h"
 
@@ -34,29 +32,8 @@ namespace {
 
 using namespace nv;
 
-// This process's user and kernel time: steadier than the wall clock when
-// other work shares the machine.
-double CpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto s = [](const FILETIME& f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; };
-    return s(kernel) + s(user);
-}
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using nvbench::CpuSeconds;
+using nvbench::Now;
 
 // A window's share of the work: rows kept, a pump at every item.
 class BenchView : public engine::RunView {
@@ -70,7 +47,7 @@ public:
     void SetRowStatus(const std::wstring& text) override { rows.back() = text; }
     void SetProgress(int) override {}
     void SetAction(const std::wstring&) override {}
-    void Pump() override { ::Pump(); }
+    void Pump() override { nvbench::PumpMessages(); }
     void EndRun() override {}
     void Notify(const std::wstring&, const std::wstring&, const std::wstring&) override {}
     void Announce(const std::wstring&, const std::wstring&) override {}
@@ -126,7 +103,7 @@ Totals Run(const std::wstring& root, bool preview) {
 // nothing around them.
 Totals Bare(const std::wstring& root, bool preview) {
     EraseContext ctx(preview);
-    ctx.set_pump(Pump);
+    ctx.set_pump(nvbench::PumpMessages);
     Totals t;
     auto add = [&](double b) { t.bytes += b; };
     auto addOpt = [&](std::optional<double> b) { t.bytes += b.value_or(0); };
@@ -217,21 +194,10 @@ Totals Bare(const std::wstring& root, bool preview) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvtest::InSandbox()) {
-        std::fprintf(stderr, "Refusing to run: the benchmark deletes files and runs only inside the sandboxed\n"
-                             "Wine prefix that tools/bench creates.\n");
-        return 2;
-    }
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: catalogue_bench MODE ROOT\n");
-        return 2;
-    }
+    if (!nvbench::Start(argc, 2, "catalogue_bench MODE ROOT")) return 2;
     const std::wstring mode = argv[1];
-    const std::wstring root = allerase::NormalizePath(argv[2]);
-    if (!root.starts_with(L"C:\\nvbench\\")) {
-        std::fprintf(stderr, "Refusing to run: ROOT must lie below C:\\nvbench\n");
-        return 2;
-    }
+    const std::wstring root = nvbench::BenchFolder(argv[2], "ROOT");
+    if (root.empty()) return 2;
     NoLauncher none;
     launcher::Install(&none);
     PointShellFolders(root);
@@ -246,10 +212,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const double seconds = Now() - start, cpu = CpuSeconds() - cpuStart;
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
     std::printf("seconds=%.3f cpu=%.3f bytes=%.0f keys=%.0f peak_ws=%llu\n", seconds, cpu, t.bytes, t.keys,
-                static_cast<unsigned long long>(pmc.PeakWorkingSetSize));
+                nvbench::PeakWorkingSet());
     return 0;
 }

@@ -12,7 +12,6 @@
 // Destructive: runs only inside a sandboxed prefix, on folders below
 // C:\nvbench.
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,18 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "benchlib.h"
 #include "engine/rundetails.h"
 #include "foundation/allerase.h"
-#include "sandbox.h"
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using nvbench::Now;
 
 // The pump a window would install; it also measures the longest time the
 // window would have gone without processing messages.
@@ -40,31 +34,16 @@ void Pump() {
     double now = Now();
     g_maxGap = std::max(g_maxGap, now - g_lastPump);
     g_lastPump = now;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    nvbench::PumpMessages();
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvtest::InSandbox()) {
-        std::fprintf(stderr, "Refusing to run: the benchmark deletes files and runs only inside the sandboxed\n"
-                             "Wine prefix that tools/bench creates.\n");
-        return 2;
-    }
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: details_bench OP FOLDER\n");
-        return 2;
-    }
+    if (!nvbench::Start(argc, 2, "details_bench OP FOLDER")) return 2;
     const std::wstring op = argv[1];
-    const std::wstring folder = nv::allerase::NormalizePath(argv[2]);
-    if (!folder.starts_with(L"C:\\nvbench\\")) {
-        std::fprintf(stderr, "Refusing to run: FOLDER must lie below C:\\nvbench\n");
-        return 2;
-    }
+    const std::wstring folder = nvbench::BenchFolder(argv[2], "FOLDER");
+    if (folder.empty()) return 2;
     const bool preview = op == L"analyze" || op == L"preview";
     nv::engine::RunDetails details(preview, op == L"secure");
     nv::EraseContext ctx(preview);
@@ -98,10 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Pump();
     const double seconds = Now() - start;
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
     std::printf("seconds=%.3f targets=%zu sort_seconds=%.3f max_gap_ms=%.1f peak_ws=%llu\n", seconds,
-                details.TargetCount(), sortSeconds, g_maxGap * 1000, static_cast<unsigned long long>(pmc.PeakWorkingSetSize));
+                details.TargetCount(), sortSeconds, g_maxGap * 1000, nvbench::PeakWorkingSet());
     return 0;
 }

@@ -11,22 +11,16 @@
 // Destructive: runs only inside a sandboxed prefix, on folders below
 // C:\nvbench.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "benchlib.h"
 #include "foundation/allerase.h"
-#include "sandbox.h"
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using nvbench::Now;
 
 bool IsDots(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
 
@@ -79,35 +73,15 @@ double CmdRmdir(const std::wstring& dir) {
     return 0;
 }
 
-// The pump a window would install.
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvtest::InSandbox()) {
-        std::fprintf(stderr, "Refusing to run: the benchmark deletes files and runs only inside the sandboxed\n"
-                             "Wine prefix that tools/bench creates.\n");
-        return 2;
-    }
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: erase_bench OP FOLDER [NAME]\n");
-        return 2;
-    }
+    if (!nvbench::Start(argc, 2, "erase_bench OP FOLDER [NAME]")) return 2;
     const std::wstring op = argv[1];
-    const std::wstring folder = nv::allerase::NormalizePath(argv[2]);
-    if (!folder.starts_with(L"C:\\nvbench\\")) {
-        std::fprintf(stderr, "Refusing to run: FOLDER must lie below C:\\nvbench\n");
-        return 2;
-    }
+    const std::wstring folder = nvbench::BenchFolder(argv[2], "FOLDER");
+    if (folder.empty()) return 2;
     nv::EraseContext ctx;
-    ctx.set_pump(Pump);
+    ctx.set_pump(nvbench::PumpMessages);
     double bytes = 0;
     const double start = Now();
     if (op == L"alltree") {
@@ -134,15 +108,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const double seconds = Now() - start;
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto secondsOf = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    std::printf("seconds=%.3f bytes=%.0f cpu=%.3f peak_ws=%llu\n", seconds, bytes, secondsOf(kernel) + secondsOf(user),
-                static_cast<unsigned long long>(pmc.PeakWorkingSetSize));
+    std::printf("seconds=%.3f bytes=%.0f cpu=%.3f peak_ws=%llu\n", seconds, bytes, nvbench::CpuSeconds(),
+                nvbench::PeakWorkingSet());
     return 0;
 }

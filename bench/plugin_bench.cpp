@@ -29,10 +29,10 @@
 #include <string>
 #include <vector>
 
+#include "benchlib.h"
 #include "foundation/apppath.h"
 #include "foundation/listfile.h"
 #include "foundation/system.h"
-#include "sandbox.h"
 #include "settings/frmsettings.h"
 #include "settings/plugins.h"
 #include "settings/winapp2.h"
@@ -42,12 +42,7 @@ namespace {
 
 const std::wstring kRoot = L"C:\\nvbench\\plugins";
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using nvbench::Now;
 
 void MakeDirs(const std::wstring& path) {
     for (size_t p = path.find(L'\\', 3);; p = path.find(L'\\', p + 1)) {
@@ -201,15 +196,7 @@ void List(int count, int rounds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvtest::InSandbox()) {
-        std::fprintf(stderr, "Refusing to run: the benchmark runs only inside the sandboxed Wine prefix that\n"
-                             "tools/bench creates.\n");
-        return 2;
-    }
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS\n");
-        return 2;
-    }
+    if (!nvbench::Start(argc, 3, "plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS")) return 2;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
     const std::wstring op = argv[1];

@@ -21,9 +21,8 @@
 #include <deque>
 #include <string>
 
-#include "foundation/allerase.h"
+#include "benchlib.h"
 #include "foundation/apppath.h"
-#include "sandbox.h"
 #include "search/frmLocate.h"
 #include "shell/resource.h"
 
@@ -31,21 +30,8 @@ namespace {
 
 namespace id = nv::ids::locate;
 
-// Processor time of this process (user and kernel), which other work on a
-// shared machine disturbs less than the wall clock.
-double Cpu() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto sec = [](const FILETIME& f) { return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7; };
-    return sec(kernel) + sec(user);
-}
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using nvbench::CpuSeconds;
+using nvbench::Now;
 
 size_t BareWalk(const std::wstring& root) {
     size_t files = 0;
@@ -90,21 +76,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvtest::InSandbox()) {
-        std::fprintf(stderr, "Refusing to run: the benchmark runs only inside the sandboxed Wine prefix that\n"
-                             "tools/bench creates.\n");
-        return 2;
-    }
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: search_bench compare|stop FOLDER SEARCH [ROUNDS]\n");
-        return 2;
-    }
+    if (!nvbench::Start(argc, 3, "search_bench compare|stop FOLDER SEARCH [ROUNDS]")) return 2;
     const std::wstring op = argv[1];
-    const std::wstring folder = nv::allerase::NormalizePath(argv[2]);
-    if (!folder.starts_with(L"C:\\nvbench\\")) {
-        std::fprintf(stderr, "Refusing to run: FOLDER must lie below C:\\nvbench\n");
-        return 2;
-    }
+    const std::wstring folder = nvbench::BenchFolder(argv[2], "FOLDER");
+    if (folder.empty()) return 2;
     // The window keeps Ext.txt in the application folder: ours is a scratch one.
     CreateDirectoryW(L"C:\\nvbench\\app", nullptr);
     nv::SetAppFolderForTests(L"C:\\nvbench\\app");
@@ -116,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
     auto search = [&] {
         g_watch = {.clickStop = op == L"stop", .stopButton = g_watch.stopButton};
         g_watch.start = Now();
-        const double cpu = Cpu();
+        const double cpu = CpuSeconds();
         w->SetDir1Path(folder);  // a folder change searches at once
         const double seconds = Now() - g_watch.start;
         const LRESULT found = SendMessageW(w->control(id::List1), LB_GETCOUNT, 0, 0);
@@ -124,13 +99,13 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("stop seconds=%.3f stop_ms=%.1f\n", seconds,
                         g_watch.stopClicked ? (g_watch.start + seconds - g_watch.stopClicked) * 1000 : -1.0);
         else
-            std::printf("search seconds=%.3f cpu=%.3f found=%ld longest_gap_ms=%.1f\n", seconds, Cpu() - cpu,
+            std::printf("search seconds=%.3f cpu=%.3f found=%ld longest_gap_ms=%.1f\n", seconds, CpuSeconds() - cpu,
                         static_cast<long>(found), g_watch.longest * 1000);
     };
     auto walk = [&] {
-        const double start = Now(), cpu = Cpu();
+        const double start = Now(), cpu = CpuSeconds();
         const size_t files = BareWalk(folder);
-        std::printf("walk seconds=%.3f cpu=%.3f found=%zu\n", Now() - start, Cpu() - cpu, files);
+        std::printf("walk seconds=%.3f cpu=%.3f found=%zu\n", Now() - start, CpuSeconds() - cpu, files);
     };
     const int rounds = op == L"compare" && argc > 4 ? _wtoi(argv[4]) : 1;
     for (int i = 0; i < rounds; ++i) {

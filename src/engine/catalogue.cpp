@@ -526,14 +526,6 @@ HKEY RootKey(Root r) {
     }
 }
 
-const wchar_t* RootName(Root r) {
-    switch (r) {
-    case Root::HKLM: return L"HKEY_LOCAL_MACHINE";
-    case Root::HKU: return L"HKEY_USERS";
-    default: return L"HKEY_CURRENT_USER";
-    }
-}
-
 namespace {
 
 // A folder held in a registry value, read as the run reads shell folders

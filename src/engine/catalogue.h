@@ -73,7 +73,6 @@ enum class Base {
 enum class Cond { Always, IeAbove6, Ie6, Ie8OrLater, OfficeOlderLayout, OfficeNewerLayout, Office14, OfficeNot14 };
 enum class Root { HKCU, HKLM, HKU };
 HKEY RootKey(Root r);
-const wchar_t* RootName(Root r);
 
 enum class Op {
     // files and folders: base + path, arg = file name / extension / folder name

@@ -6,7 +6,6 @@
 
 #include "engine/runview.h"
 #include "foundation/allerase.h"
-#include "foundation/erase_except.h"
 #include "foundation/handles.h"
 #include "foundation/launcher.h"
 #include "foundation/regfun.h"

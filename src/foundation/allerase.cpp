@@ -449,6 +449,16 @@ double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const 
     return run.bytes;
 }
 
+double DeleteFilesInFolderExcept(EraseContext& ctx, const std::wstring& folder,
+                                 const std::function<bool(const wchar_t* name)>& keep) {
+    auto canon = Admit(ctx, folder);
+    if (!canon || MissingInPreview(ctx, *canon)) return 0;
+    Run run{ctx};
+    PathBuf dir(*canon);
+    FileWalk{run, false, true, false}.Walk(dir, [&](const WIN32_FIND_DATAW& fd) { return !keep(fd.cFileName); });
+    return run.bytes;
+}
+
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder) {
     return FilesUntilFailure(ctx, folder, false, false, [](const WIN32_FIND_DATAW&) { return true; });
 }

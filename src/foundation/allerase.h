@@ -29,6 +29,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,6 +83,15 @@ double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const 
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder);
 std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
 std::optional<double> DeleteExtInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext);
+
+// Every file directly in the folder (no subfolders) for which keep(name) is
+// false, as DeleteMatchingFiles with Reach::Folder deletes them: unhidden,
+// counted, deleted without force (a read-only or locked file stays, still
+// counted). Kept files are left as they are, attributes included. Errors
+// ignored; yields per file. The cookie items spare the files of the cookie
+// keep list this way.
+double DeleteFilesInFolderExcept(EraseContext& ctx, const std::wstring& folder,
+                                 const std::function<bool(const wchar_t* name)>& keep);
 
 // One file the user named: its size is counted, then it is deleted without
 // force (a read-only file stays, still counted). A file whose own folder is

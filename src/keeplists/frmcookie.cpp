@@ -12,16 +12,6 @@ namespace {
 
 namespace id = ids::frmcookie;
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-
-struct State {
-    bool modal;
-    HWND hwnd = nullptr;
-    keeplists::KeepList keep() const {
-        return {hwnd, GetDlgItem(hwnd, id::List1), keeplists::KeepCookieFile(), keeplists::ShownCookieKeepList};
-    }
-};
-
 void Form_Load(HWND hwnd) {
     const DWORD listStyle = WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     ui::Child(hwnd, L"BUTTON", L"Cookies", BS_GROUPBOX, 8, 8, 684, 446, id::Frame1);
@@ -36,11 +26,6 @@ void Form_Load(HWND hwnd) {
               WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                   ES_AUTOHSCROLL,
               28, 286, 644, 148, id::Text1);
-    ui::Child(hwnd, L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, 617, 462, 75, 23, IDCANCEL);
-    RECT frame{0, 0, ui::Px(700), ui::Px(493)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-    ui::CenterOnScreen(hwnd);
 
     HWND current = GetDlgItem(hwnd, id::lstCookieList), keep = GetDlgItem(hwnd, id::List1);
     keeplists::FillList(current, CurrentCookies());
@@ -52,40 +37,16 @@ void Form_Load(HWND hwnd) {
 
 // A click in either list shows the clicked file; one that cannot be read
 // leaves the preview as it was.
-void ShowPreview(HWND hwnd, HWND list) {
-    if (auto text = keeplists::PreviewText(keeplists::SelectedText(list)))
+void ShowPreview(HWND hwnd, WPARAM wp, LPARAM lp) {
+    if (LOWORD(wp) != id::lstCookieList && LOWORD(wp) != id::List1) return;
+    if (HIWORD(wp) != LBN_SELCHANGE) return;
+    if (auto text = keeplists::PreviewText(keeplists::SelectedText(reinterpret_cast<HWND>(lp))))
         SetDlgItemTextW(hwnd, id::Text1, text->c_str());
 }
 
-INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* s = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        s = reinterpret_cast<State*>(lp);
-        s->hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
-        Form_Load(hwnd);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case id::cmdAdd: s->keep().Add(keeplists::SelectedText(GetDlgItem(hwnd, id::lstCookieList))); return TRUE;
-        case id::cmdRemove: s->keep().RemoveSelected(); return TRUE;
-        case id::lstCookieList:
-        case id::List1:
-            if (HIWORD(wp) == LBN_SELCHANGE) ShowPreview(hwnd, reinterpret_cast<HWND>(lp));
-            return TRUE;
-        case IDCANCEL:
-            if (s->modal) EndDialog(hwnd, IDCANCEL);
-            else DestroyWindow(hwnd);
-            return TRUE;
-        }
-        break;
-    case WM_NCDESTROY:
-        if (s && !s->modal) delete s;
-        break;
-    }
-    return FALSE;
-}
+constexpr keeplists::KeepDialog kDialog{L"Cookies Options", 700, 493, id::lstCookieList, id::List1, id::cmdAdd,
+                                        id::cmdRemove, keeplists::KeepCookieFile, keeplists::ShownCookieKeepList,
+                                        Form_Load, ShowPreview};
 
 }  // namespace
 
@@ -105,16 +66,8 @@ std::vector<std::wstring> CurrentCookies() {
     return paths;
 }
 
-void ShowModal(HWND owner) {
-    State s{true};
-    ui::CodeDialogModal(owner, kStyle, L"Cookies Options", Proc, reinterpret_cast<LPARAM>(&s));
-}
+void ShowModal(HWND owner) { keeplists::ShowKeepDialog(owner, kDialog); }
 
-HWND Create(HWND owner) {
-    auto* s = new State{false};
-    HWND hwnd = ui::CodeDialog(owner, kStyle, L"Cookies Options", Proc, reinterpret_cast<LPARAM>(s));
-    if (!hwnd) delete s;
-    return hwnd;
-}
+HWND Create(HWND owner) { return keeplists::CreateKeepDialog(owner, kDialog); }
 
 }  // namespace nv::frmcookie

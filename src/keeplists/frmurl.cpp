@@ -13,17 +13,8 @@ namespace {
 namespace id = ids::frmurl;
 
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 // The value name and data buffers the list is read with, in characters.
 constexpr DWORD kNameChars = 255, kDataChars = 255;
-
-struct State {
-    bool modal;
-    HWND hwnd = nullptr;
-    keeplists::KeepList keep() const {
-        return {hwnd, GetDlgItem(hwnd, id::List1), keeplists::KeepUrlFile(), keeplists::ReadUrlKeepList};
-    }
-};
 
 void Form_Load(HWND hwnd) {
     const DWORD listStyle = WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -34,11 +25,6 @@ void Form_Load(HWND hwnd) {
     ui::Child(hwnd, L"BUTTON", L"< Remove", BS_PUSHBUTTON | WS_TABSTOP, 282, 162, 76, 24, id::cmdRemove);
     ui::Label(hwnd, L"URL Keep List", 370, 30, 250, 16, id::Label2);
     ui::Child(hwnd, L"LISTBOX", L"", listStyle | LBS_EXTENDEDSEL, 370, 48, 250, 246, id::List1);
-    ui::Child(hwnd, L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, 557, 318, 75, 23, IDCANCEL);
-    RECT frame{0, 0, ui::Px(640), ui::Px(349)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-    ui::CenterOnScreen(hwnd);
 
     HWND current = GetDlgItem(hwnd, id::List2), keep = GetDlgItem(hwnd, id::List1);
     keeplists::FillList(current, CurrentUrls());
@@ -48,31 +34,8 @@ void Form_Load(HWND hwnd) {
     keeplists::ResetExtent(keep);
 }
 
-INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* s = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    switch (msg) {
-    case WM_INITDIALOG:
-        s = reinterpret_cast<State*>(lp);
-        s->hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
-        Form_Load(hwnd);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case id::cmdAdd: s->keep().Add(keeplists::SelectedText(GetDlgItem(hwnd, id::List2))); return TRUE;
-        case id::cmdRemove: s->keep().RemoveSelected(); return TRUE;
-        case IDCANCEL:
-            if (s->modal) EndDialog(hwnd, IDCANCEL);
-            else DestroyWindow(hwnd);
-            return TRUE;
-        }
-        break;
-    case WM_NCDESTROY:
-        if (s && !s->modal) delete s;
-        break;
-    }
-    return FALSE;
-}
+constexpr keeplists::KeepDialog kDialog{L"URL Drop-List Options", 640, 349, id::List2, id::List1, id::cmdAdd,
+                                        id::cmdRemove, keeplists::KeepUrlFile, keeplists::ReadUrlKeepList, Form_Load};
 
 }  // namespace
 
@@ -92,16 +55,8 @@ std::vector<std::wstring> CurrentUrls() {
     return urls;
 }
 
-void ShowModal(HWND owner) {
-    State s{true};
-    ui::CodeDialogModal(owner, kStyle, L"URL Drop-List Options", Proc, reinterpret_cast<LPARAM>(&s));
-}
+void ShowModal(HWND owner) { keeplists::ShowKeepDialog(owner, kDialog); }
 
-HWND Create(HWND owner) {
-    auto* s = new State{false};
-    HWND hwnd = ui::CodeDialog(owner, kStyle, L"URL Drop-List Options", Proc, reinterpret_cast<LPARAM>(s));
-    if (!hwnd) delete s;
-    return hwnd;
-}
+HWND Create(HWND owner) { return keeplists::CreateKeepDialog(owner, kDialog); }
 
 }  // namespace nv::frmurl

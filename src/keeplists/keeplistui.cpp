@@ -5,6 +5,7 @@
 #include "foundation/listfile.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
+#include "shell/ui.h"
 
 namespace nv::keeplists {
 namespace {
@@ -21,6 +22,49 @@ std::wstring EntryText(HWND list, int i) {
 std::wstring TrimRight(std::wstring s) {
     s.erase(s.find_last_not_of(L' ') + 1);
     return s;
+}
+
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+struct DialogState {
+    const KeepDialog& d;
+    bool modal;
+    HWND hwnd = nullptr;
+    KeepList Keep() const { return {hwnd, GetDlgItem(hwnd, d.keep), d.file(), d.read}; }
+};
+
+void Fit(HWND hwnd, const KeepDialog& d) {
+    ui::Child(hwnd, L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, d.width - 83, d.height - 31, 75, 23, IDCANCEL);
+    RECT frame{0, 0, ui::Px(d.width), ui::Px(d.height)};
+    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    ui::CenterOnScreen(hwnd);
+}
+
+INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = reinterpret_cast<DialogState*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    switch (msg) {
+    case WM_INITDIALOG:
+        s = reinterpret_cast<DialogState*>(lp);
+        s->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+        s->d.load(hwnd);
+        Fit(hwnd, s->d);
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wp);
+        if (id == s->d.add) s->Keep().Add(SelectedText(GetDlgItem(hwnd, s->d.current)));
+        else if (id == s->d.remove) s->Keep().RemoveSelected();
+        else if (id == IDCANCEL && s->modal) EndDialog(hwnd, IDCANCEL);
+        else if (id == IDCANCEL) DestroyWindow(hwnd);
+        else if (s->d.command) s->d.command(hwnd, wp, lp);
+        return TRUE;
+    }
+    case WM_NCDESTROY:
+        if (s && !s->modal) delete s;
+        break;
+    }
+    return FALSE;
 }
 
 }  // namespace
@@ -75,6 +119,18 @@ void KeepList::Failed() const {
     prompts::Show(L"The keep list could not be saved: " + file + L" cannot be written.", kAppTitle,
                   MB_OK | MB_ICONWARNING);
     FillList(list, read());
+}
+
+void ShowKeepDialog(HWND owner, const KeepDialog& dialog) {
+    DialogState s{dialog, true};
+    ui::CodeDialogModal(owner, kDialogStyle, dialog.title, DialogProc, reinterpret_cast<LPARAM>(&s));
+}
+
+HWND CreateKeepDialog(HWND owner, const KeepDialog& dialog) {
+    auto* s = new DialogState{dialog, false};
+    HWND hwnd = ui::CodeDialog(owner, kDialogStyle, dialog.title, DialogProc, reinterpret_cast<LPARAM>(s));
+    if (!hwnd) delete s;
+    return hwnd;
 }
 
 std::optional<std::wstring> PreviewText(const std::wstring& path) {

@@ -1,5 +1,6 @@
-// What the two keep-list dialogs share: the list boxes' horizontal extent,
-// moving entries into and out of a keep-list file, and the cookie preview.
+// What the two keep-list dialogs share: the dialog itself (its window, Add,
+// Remove and Close), the list boxes' horizontal extent, moving entries into
+// and out of a keep-list file, and the cookie preview.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +39,27 @@ private:
     // file really keeps.
     void Failed() const;
 };
+
+// One keep-list dialog made in code: what the browser holds now beside the
+// keep list, with Add >, < Remove and Close. `load` makes the other
+// controls and fills the lists; the dialog is then sized to `width` x
+// `height` (design pixels, client area), gets its Close button in the
+// bottom right corner, and is centred. Add moves the selected entry of list
+// `current` into list `keep` and the file, Remove takes the selected keep
+// entries out of both; `command` hears every other command.
+struct KeepDialog {
+    const wchar_t* title;
+    int width, height;
+    int current, keep, add, remove;  // control ids
+    std::wstring (*file)();
+    std::vector<std::wstring> (*read)();  // the file's entries as the keep list shows them
+    void (*load)(HWND dialog);
+    void (*command)(HWND dialog, WPARAM wp, LPARAM lp) = nullptr;
+};
+// Modal, with its own message loop.
+void ShowKeepDialog(HWND owner, const KeepDialog& dialog);
+// Without a message loop of its own (tests); closed with DestroyWindow.
+HWND CreateKeepDialog(HWND owner, const KeepDialog& dialog);
 
 // Files larger than this show only their beginning in the cookie preview.
 inline constexpr DWORD kPreviewBytes = 64 * 1024;

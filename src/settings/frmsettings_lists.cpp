@@ -199,8 +199,9 @@ bool Dialog::SavePluginFlags(std::vector<std::wstring>& failed) {
     bool ok = true;
     const int rows = ListView_GetItemCount(list1_);
     for (int row = 0; row < rows && row < static_cast<int>(plugins_.size()); ++row) {
-        if (plugins::WriteEnabled(plugins_[row], ListView_GetCheckState(list1_, row) != FALSE)) continue;
-        failed.push_back(plugins_[row].file);
+        const plugins::Plugin& p = plugins_[row];
+        if (plugins::WriteEnabled(p, ListView_GetCheckState(list1_, row) != FALSE)) continue;
+        failed.push_back(plugins::IsLink(p) ? p.file + L" (a link: its target was left alone)" : p.file);
         ok = false;
     }
     return ok;

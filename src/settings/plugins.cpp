@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "foundation/allerase.h"
 #include "foundation/apppath.h"
+#include "foundation/erasefs.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
 #include "settings/Inifun.h"
@@ -106,7 +108,12 @@ std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& ext
 
 std::vector<Plugin> Installed() { return ReadList(PluginFolder(), kExtension); }
 
+bool IsLink(const Plugin& plugin) { return erasefs::IsLinkPath(allerase::NormalizePath(plugin.file)); }
+
 bool WriteEnabled(const Plugin& plugin, bool on) {
+    // Under Wine a Unix link looks like a plain file, and the profile
+    // functions would write the flag into its target.
+    if (IsLink(plugin)) return false;
     return Inifun::WriteIniValue(plugin.file, L"swich", L"on", profile::CheckValue(on));
 }
 

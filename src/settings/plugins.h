@@ -61,8 +61,13 @@ std::vector<Plugin> ReadList(const std::wstring& folder, const std::wstring& ext
 // ReadList(PluginFolder(), kExtension).
 std::vector<Plugin> Installed();
 
+// Whether the plug-in's file is a link (under Wine also a Unix symbolic link,
+// which looks like a plain file there).
+bool IsLink(const Plugin& plugin);
+
 // Writes the enable flag ("1" / "0") into the plug-in's own file, creating
-// section swich when it is missing. False when the file could not be written.
+// section swich when it is missing. False when the file could not be written
+// or is a link: a link's target is never written.
 bool WriteEnabled(const Plugin& plugin, bool on);
 
 }  // namespace nv::plugins

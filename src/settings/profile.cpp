@@ -153,16 +153,10 @@ constexpr const wchar_t* kItemSections[] = {
     L"Chrome", L"Safari", L"WINDOWS", L"OFFICE", L"Custom", L"Messenger", L"outlook", L"mail",
 };
 
-constexpr const wchar_t* kOptionKeys[] = {
-    opt::bosskey, opt::startup, opt::autoclean, opt::exit, opt::securely, opt::WindowsStartup,
-    opt::WindowsShutdown, opt::CleanDays, opt::CleanTime, opt::lastclean, opt::regnum, opt::filesize,
-};
-
 }  // namespace
 
 std::span<const ItemKey> ItemKeys() { return kItemKeys; }
 std::span<const wchar_t* const> ItemSections() { return kItemSections; }
-std::span<const wchar_t* const> OptionKeys() { return kOptionKeys; }
 
 std::wstring ProfilePath() { return AppFile(L"prisd.dat"); }
 

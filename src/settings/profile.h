@@ -43,7 +43,6 @@ inline constexpr wchar_t lastclean[] = L"lastclean";
 inline constexpr wchar_t regnum[] = L"regnum";
 inline constexpr wchar_t filesize[] = L"filesize";
 }  // namespace opt
-std::span<const wchar_t* const> OptionKeys();
 
 // application folder + "\prisd.dat", built anew at every call.
 std::wstring ProfilePath();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
@@ -42,10 +41,6 @@ void AddNotification(const std::wstring& key, const std::wstring& title, const s
     const std::wstring queueKey = queueSeparately ? description : title;
     std::erase_if(NotificationQueue, [&](const QueueEntry& e) { return e.key == queueKey; });
     NotificationQueue.push_back({queueKey, std::move(request)});
-}
-
-void AddCleanDoneNotification(double registryKeys, double releasedBytes) {
-    AddRunFinishedNotification(L"www", kAppTitle, engine::PopupDescription(registryKeys, releasedBytes));
 }
 
 void AddRunFinishedNotification(const std::wstring& key, const std::wstring& title, const std::wstring& description) {

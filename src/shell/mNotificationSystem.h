@@ -32,7 +32,6 @@ void AddNotification(const std::wstring& key, const std::wstring& title, const s
 
 // The popup that ends an unattended cleaning run: queued separately,
 // clickable, with the application's message sound.
-void AddCleanDoneNotification(double registryKeys, double releasedBytes);
 void AddRunFinishedNotification(const std::wstring& key, const std::wstring& title, const std::wstring& description);
 
 // Starts tmrShowPopup on the main window.

@@ -1,5 +1,6 @@
 #include "shell/menus.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,21 @@ namespace nv::menus {
 namespace {
 
 using namespace nv::ids;
+
+struct MenuItem {
+    const wchar_t* name;     // designer name: "CleanNow1", "fg1", ...
+    const wchar_t* caption;  // "-" for a separator
+    int command;             // 0 for menus and separators
+    const wchar_t* shortcut; // "Ctrl+N", "F1" or nullptr
+    BYTE accelFlags;         // FCONTROL etc.
+    WORD accelKey;           // virtual key
+};
+
+struct Menu {
+    const wchar_t* name;
+    const wchar_t* caption;
+    std::span<const MenuItem> items;
+};
 
 constexpr MenuItem kFile[] = {
     {L"CleanNow1", L"Clean Now", CleanNow1, L"Ctrl+N", FCONTROL, 'N'},
@@ -72,7 +88,6 @@ HMENU BuildPopup(std::span<const MenuItem> items) {
 
 }  // namespace
 
-std::span<const Menu> MainMenu() { return kMenus; }
 
 HMENU BuildMenuBar() {
     HMENU bar = CreateMenu();

@@ -9,6 +9,7 @@
 #include "foundation/secureerase.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/cusd.h"
@@ -147,13 +148,10 @@ TEST(RunDetailsListing, FatesBelongToTheirTargetsAndSayWhy) {
 
 // Analyze on prepared data, then the clean: the same rows, counts that
 // agree target for target, and nothing changed by the Analyze.
-class AnalyzeRun : public ::testing::Test {
+class AnalyzeRun : public nvtest::RunTest {
 protected:
     void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
+        RunTest::SetUp();
         nvtest::WriteFile(data_ / L"envtemp\\a.tmp", 1000);
         nvtest::WriteFile(data_ / L"envtemp\\sub\\b.tmp", 2000);
         nvtest::WriteFile(data_ / L"Windows\\temp\\c.tmp", 300);
@@ -175,7 +173,7 @@ protected:
     }
     void TearDown() override {
         nvtest::DeleteTree(HKEY_CURRENT_USER, kRunMru);
-        SetAppFolderForTests(L"");
+        RunTest::TearDown();
     }
 
     RunEnd Run(DetailsView::Mode mode, RunDetails& details, RecordingView& view, const bool* cancel = nullptr) {
@@ -191,14 +189,8 @@ protected:
         return end;
     }
     const std::wstring kRunMru = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-    nvtest::ScratchDir app_{L"app"};
-    nvtest::ScratchDir data_{L"data"};
     nvtest::TestKey key_{L"analyze"};
     nvtest::EnvVar temp_{L"TEMP", data_ / L"envtemp"};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    Environment env_;
-    Counters counters_;
 };
 
 TEST_F(AnalyzeRun, ShowsWhatTheFollowingCleanRemovesAndChangesNothing) {

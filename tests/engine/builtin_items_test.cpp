@@ -17,8 +17,10 @@
 #include "foundation/listfile.h"
 #include "foundation/system.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/profile.h"
@@ -75,20 +77,17 @@ std::wstring StringValue(HKEY root, const std::wstring& sub, const std::wstring&
     return buf;
 }
 
-class Items : public ::testing::Test {
+class Items : public nvtest::RunTest {
 protected:
     void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
+        RunTest::SetUp();
         env_.officeProbe = [this] {
             ++probes_;
             return office_;
         };
     }
     void TearDown() override {
-        SetAppFolderForTests(L"");
+        RunTest::TearDown();
         // Keys of programs the prefix does not have.
         nvtest::DeleteTree(HKEY_LOCAL_MACHINE, kMaxthonKey);
         nvtest::DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}");
@@ -144,8 +143,6 @@ protected:
     }
     std::wstring D(const wchar_t* rel) const { return data_ / rel; }
 
-    nvtest::ScratchDir app_{L"app"};
-    nvtest::ScratchDir data_{L"data"};
     SavedValue cache_{HKEY_CURRENT_USER, kShellFolders, L"Cache", D(L"Cache").c_str()};
     SavedValue cookies_{HKEY_CURRENT_USER, kShellFolders, L"Cookies", D(L"Cookies").c_str()};
     SavedValue history_{HKEY_CURRENT_USER, kShellFolders, L"History", D(L"History").c_str()};
@@ -157,12 +154,7 @@ protected:
     SavedValue maxthon_{HKEY_LOCAL_MACHINE, kMaxthonKey, L"InstallLocation", nullptr};
     SavedValue yahoo_{HKEY_LOCAL_MACHINE, kYahooHelp, L"", nullptr};
     SavedValue store_{HKEY_CURRENT_USER, kWindowsMail, L"Store Root", D(L"Mail").c_str()};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
     nvtest::RecordingSink sink_;
-    nvtest::RecordingView view_;
-    Environment env_;
-    Counters counters_;
     std::wstring office_ = L"NoOffice";
     int probes_ = 0;
 };
@@ -237,10 +229,7 @@ TEST_F(Items, CookiesAreKeptOnlyByTheirExactFullPath) {
 
 TEST_F(Items, CookieLinksPlantedFromLinuxAreNotFollowed) {
     const std::wstring c = L"C:\\nvlinks\\cookies";
-    if (!nvtest::Exists(c)) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "no planted links (run through tools/test)";
-    }
+    NEED_PLANTED(nvtest::Exists(c));
     cookies_.Set((c + L"\\tree").c_str());
     Select(L"EXPLORER", L"cookies");
     Counters got = PreviewThenClean();

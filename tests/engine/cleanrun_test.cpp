@@ -8,8 +8,10 @@
 #include "foundation/handles.h"
 #include "foundation/apppath.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/profile.h"
@@ -22,36 +24,15 @@ namespace {
 
 const std::wstring kExplorer = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
 
-class CleanRun : public ::testing::Test {
+// Runs here keep the view's records and hooks from one run to the next.
+class CleanRun : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
-    void TearDown() override { SetAppFolderForTests(L""); }
+    CleanRun() { keepView_ = true; }
 
     void Select(const wchar_t* section, std::initializer_list<const wchar_t*> keys, const wchar_t* value = L"1") {
         for (const wchar_t* k : keys) Inifun::WriteIniValue(profile::ProfilePath(), section, k, value);
     }
-    RunEnd Run(bool preview = false, EraseSink* sink = nullptr, const bool* cancel = nullptr) {
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        o.cancel = cancel;
-        return CleanNow(view_, env_, counters_, unattended_, o);
-    }
     std::wstring Option(const wchar_t* key) { return profile::Read(profile::kOptions, key); }
-
-    nvtest::ScratchDir app_{L"app"};
-    nvtest::ScratchDir data_{L"data"};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 TEST_F(CleanRun, NothingSelectedGivesTheFinalRowAndZeros) {
@@ -287,10 +268,7 @@ TEST_F(CleanRun, ARunHeldByAnotherProcessIsRefused) {
 // Thumbs.db of its own.
 TEST_F(CleanRun, ThumbnailCachesGoThroughTheLinkSafeWalkAndNothingIsStarted) {
     const std::wstring root = L"C:\\nvlinks\\thumbs", tree = root + L"\\tree";
-    if (!nvtest::Exists(tree + L"\\Contacts\\photos")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "no links planted (run through tools/test)";
-    }
+    NEED_PLANTED(nvtest::Exists(tree + L"\\Contacts\\photos"));
     nvtest::EnvVar profileVar(L"USERPROFILE", tree);
     Select(L"WINDOWS", {L"thumbs"});
     nvtest::RecordingSink heard, done;

@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
 #include "settings/cusd.h"
@@ -27,38 +28,14 @@ using nvtest::RecordingView;
 
 namespace {
 
-class CustomRun : public ::testing::Test {
+class CustomRun : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
-    void TearDown() override { SetAppFolderForTests(L""); }
-
-    RunEnd Run(bool preview = false, EraseSink* sink = nullptr) {
-        view_ = RecordingView();
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        return CleanNow(view_, env_, counters_, unattended_, o);
-    }
     void Plugin(const std::wstring& file, const std::string& text) { nvtest::WriteText(app_ / (L"plus-in\\" + file), text); }
     std::string A(const std::wstring& path) { return nvtest::Narrow(path); }
     // The result rows between the built-in groups and the final row.
     std::vector<RecordingView::Row> Rows() {
         return {view_.rows.begin(), view_.rows.end() - 1};
     }
-
-    nvtest::ScratchDir app_{L"app"};
-    nvtest::ScratchDir data_{L"data"};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 TEST_F(CustomRun, CustomItemsByTheirKind) {
@@ -119,10 +96,7 @@ TEST_F(CustomRun, CustomItemsNeedTheirGateAndFile) {
 
 TEST_F(CustomRun, CustomItemsNeverGoThroughLinksOrIntoProtectedFolders) {
     const std::wstring c = L"C:\\nvlinks\\custom";
-    if (!Exists(c + L"\\tree\\real.txt")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\tree\\real.txt"));
     nvtest::ScratchDir profileDir(L"profile");
     nvtest::WriteFile(profileDir / L"doc.txt", 5);
     nvtest::EnvVar profile(L"USERPROFILE", profileDir.path());

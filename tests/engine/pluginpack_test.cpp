@@ -5,15 +5,16 @@
 // lists exactly what its clean removes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/pathvars.h"
 #include "foundation/text.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
 
@@ -226,17 +227,11 @@ std::vector<App> OtherApps() {
     return apps;
 }
 
-class Pack_ : public ::testing::Test {
+class Pack_ : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
     void TearDown() override {
         nvtest::RemoveTree(documents_ + L"\\Zoom");
-        SetAppFolderForTests(L"");
+        RunTest::TearDown();
     }
 
     std::wstring Where(const std::wstring& spot) {
@@ -257,13 +252,6 @@ protected:
         if (size_t os = text.find("=OS|10.0|"); os != std::string::npos && !plugins::OsInRange(L"10.0", L""))
             text.replace(os, 9, "=OS|5.0|");
         nvtest::WriteText(app_ / (L"plus-in\\" + name + L".ppe"), text);
-    }
-    RunEnd Run(bool preview, EraseSink* sink) {
-        view_ = RecordingView();
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        return CleanNow(view_, env_, counters_, unattended_, o);
     }
     // Ticks the plug-in alone, previews and cleans; each spot goes exactly
     // when the plug-in removes it.
@@ -293,16 +281,8 @@ protected:
         EXPECT_EQ(clean.Count(RemovalKind::Refused), 0u);
     }
 
-    nvtest::ScratchDir app_{L"packapp"};
-    nvtest::ScratchDir data_{L"packdata"};
     const std::wstring documents_ = pathvars::Expand(L"%Documents%", {}).paths.at(0).path;
     const std::map<std::wstring, std::string> pack_ = Pack();
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 // Every shipped plug-in reads cleanly, is off, detects its program and
@@ -372,10 +352,7 @@ TEST_F(Pack_, UntickedPackChangesNothing) {
 // folder, a file link among cache files. Their targets stay.
 TEST_F(Pack_, ChromeThroughPlantedLinks) {
     const std::wstring c = L"C:\\nvlinks\\pack";
-    if (!Exists(c + L"\\Local\\Google\\Chrome\\User Data\\Default\\History")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\Local\\Google\\Chrome\\User Data\\Default\\History"));
     env_.localAppData = c + L"\\Local";
     for (const wchar_t* part : {L"Cache", L"History", L"Sessions"}) Install(std::wstring(L"Google Chrome - ") + part);
     nvtest::RecordingSink sink;

@@ -5,14 +5,15 @@
 // that do not apply, must wait for a program, or cannot be read.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "recording_view.h"
+#include "run_fixture.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
 #include "settings/winapp2.h"
@@ -26,24 +27,11 @@ using nvtest::RecordingView;
 
 namespace {
 
-class PluginRun : public ::testing::Test {
+class PluginRun : public nvtest::RunTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        env_.appData = data_ / L"Roaming";
-        env_.localAppData = data_ / L"Local";
-        env_.windowsFolder = data_ / L"Windows";
-    }
     void TearDown() override {
         nvtest::DeleteTree(HKEY_CURRENT_USER, L"Software\\NorvaleW2");
-        SetAppFolderForTests(L"");
-    }
-    RunEnd Run(bool preview, EraseSink* sink) {
-        view_ = RecordingView();
-        RunOptions o;
-        o.preview = preview;
-        o.sink = sink;
-        return CleanNow(view_, env_, counters_, unattended_, o);
+        RunTest::TearDown();
     }
     // Preview, then clean: both must report the same targets and totals.
     void PreviewThenClean(RecordingSink& clean) {
@@ -62,15 +50,6 @@ protected:
                                                                     t.size() * sizeof(wchar_t)));
     }
     std::wstring R(const std::wstring& rel) { return env_.appData + L"\\" + rel; }
-
-    nvtest::ScratchDir app_{L"runapp"};
-    nvtest::ScratchDir data_{L"rundata"};
-    nvtest::RecordingLauncher launcher_;
-    nvtest::RecordingPrompter prompts_;
-    RecordingView view_;
-    Environment env_;
-    Counters counters_;
-    int unattended_ = 0;
 };
 
 TEST_F(PluginRun, ImportedSampleCleansWhatItsKeysNameAndKeepsWhatItsExclusionsName) {
@@ -193,10 +172,7 @@ TEST_F(PluginRun, ExclusionsGuardOldSectionsAndOddNamesHitOnlyTheirFiles) {
 // holds file and folder links. Every target stays.
 TEST_F(PluginRun, WildcardsAndRemoveSelfNeverGoThroughLinks) {
     const std::wstring c = L"C:\\nvlinks\\filekey";
-    if (!Exists(c + L"\\tree\\real.txt")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(Exists(c + L"\\tree\\real.txt"));
     Plugin(L"links.ppe", L"[swich]\r\non=1\r\n[filekey]\r\n1=" + c + L"\\t*e\\*|*.*|REMOVESELF\r\n2=" + c +
                              L"\\tree|*.*|REMOVESELF\r\n3=" + c + L"\\*link|*.*|RECURSE\r\n");
     RecordingSink sink;

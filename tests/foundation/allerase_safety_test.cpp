@@ -11,6 +11,7 @@
 #include "foundation/Normal.h"
 #include "foundation/text.h"
 #include "foundation/allerase.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "sandbox.h"
 
@@ -150,35 +151,7 @@ TEST(ProtectedKey, RefusedAndReported) {
 
 namespace {
 
-// C:\nvlinks\<name> as planted by tools/lib/plant-links.sh: tree\ holds
-// real.txt (10), sub\real.txt (20), file links keep.txt, flink.txt and
-// config.ini, folder links dlink, elink and sub\cache; target\ holds what
-// they point at; toplink is a link to target\dir.
-struct LinkCase {
-    std::wstring root;
-    explicit LinkCase(const std::wstring& name) : root(L"C:\\nvlinks\\" + name) {}
-    std::wstring tree() const { return root + L"\\tree"; }
-    std::wstring target() const { return root + L"\\target"; }
-    bool planted() const {
-        DWORD a = GetFileAttributesW((tree() + L"\\dlink").c_str());
-        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-    }
-    void ExpectTargetsIntact() const {
-        EXPECT_TRUE(Exists(target() + L"\\keep.txt"));
-        EXPECT_TRUE(Exists(target() + L"\\dir\\inner.txt"));
-        EXPECT_TRUE(Exists(target() + L"\\dir\\cache\\c.txt"));
-        EXPECT_TRUE(IsDir(target() + L"\\empty"));
-        EXPECT_NE(nvtest::ReadText(target() + L"\\config.ini").find("[S]"), std::string::npos);
-    }
-};
-
-#define NEED_LINKS(lc)                                                                   \
-    do {                                                                                 \
-        if (!(lc).planted()) {                                                           \
-            if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";     \
-            GTEST_SKIP() << "no links planted (run through tools/test)";                 \
-        }                                                                                \
-    } while (0)
+using nvtest::LinkCase;
 
 }  // namespace
 

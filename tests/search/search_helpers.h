@@ -1,16 +1,16 @@
 // Shared by the Search and Erase tests: a sink that records what a search
-// found, sparse files, the settings key, and planted links.
+// found, sparse files, the settings key, and planted links (planted_links.h).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "foundation/handles.h"
+#include "planted_links.h"
 #include "sandbox.h"
 #include "search/FindFiles.h"
 #include "search/usersettings.h"
@@ -57,30 +57,6 @@ struct CleanSettings {
     }
 };
 
-// C:\nvlinks\<name> as tools/lib/plant-links.sh plants it: tree\ holds
-// real.txt (10), sub\real.txt (20), file links keep.txt, flink.txt and
-// config.ini, folder links dlink, elink and sub\cache into target\.
-struct LinkCase {
-    std::wstring root;
-    explicit LinkCase(const std::wstring& name) : root(L"C:\\nvlinks\\" + name) {}
-    std::wstring tree() const { return root + L"\\tree"; }
-    bool planted() const {
-        DWORD a = GetFileAttributesW((tree() + L"\\dlink").c_str());
-        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-    }
-    void ExpectTargetsIntact() const {
-        EXPECT_EQ(nvtest::ReadText(root + L"\\target\\keep.txt").size(), 1000u);
-        EXPECT_EQ(nvtest::ReadText(root + L"\\target\\dir\\inner.txt").size(), 2000u);
-        EXPECT_TRUE(nvtest::Exists(root + L"\\target\\dir\\cache\\c.txt"));
-    }
-};
-
-#define NEED_LINKS(lc)                                                               \
-    do {                                                                             \
-        if (!(lc).planted()) {                                                       \
-            if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted"; \
-            GTEST_SKIP() << "no links planted (run through tools/test)";             \
-        }                                                                            \
-    } while (0)
+using nvtest::LinkCase;
 
 }  // namespace searchtest

@@ -10,6 +10,7 @@
 
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "planted_links.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
@@ -274,6 +275,22 @@ TEST_F(Settings, PluginTicksAreWrittenIntoTheirOwnFiles) {
     EXPECT_EQ(Inifun::ReadIniValue(dir + L"\\A.ppe", L"swich", L"on"), L"0");
     EXPECT_EQ(Inifun::ReadIniValue(dir + L"\\file-b.ppe", L"swich", L"on"), L"1");
     EXPECT_FALSE(nvtest::Exists(dir + L"\\Beta.ppe"));
+
+    // A plug-in planted as a link from the Linux side (tools/lib/plant-links.sh,
+    // case "pluginlink"): its tick is refused and said, its target stays.
+    const std::wstring c = L"C:\\nvlinks\\pluginlink";
+    NEED_PLANTED(nvtest::Exists(c + L"\\target\\x.ppe"));
+    const std::string target = nvtest::ReadText(c + L"\\target\\x.ppe");
+    SetAppFolderForTests(c);
+    Open();
+    ASSERT_EQ(Rows(id::ListView1), 1);
+    ListView_SetCheckState(frmsettings::Control(id::ListView1), 0, TRUE);
+    Click(id::Command1);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_NE(prompts_.shown[0].text.find(c + L"\\plus-in\\x.ppe (a link"), std::wstring::npos)
+        << nvtest::Narrow(prompts_.shown[0].text);
+    EXPECT_NE(frmsettings::Instance(), nullptr);
+    EXPECT_EQ(nvtest::ReadText(c + L"\\target\\x.ppe"), target);
 }
 
 TEST_F(Settings, SettingsThatCannotBeSavedAreReportedAndTheDialogStays) {

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "foundation/apppath.h"
+#include "planted_links.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
 #include "winapp2_sample.h"
@@ -179,10 +179,7 @@ TEST_F(Winapp2Import, FilesThatAreNoWinapp2FileAreRefusedWithNothingWritten) {
 // replaces the link, removing one refuses it; their targets stay.
 TEST_F(Winapp2Import, EarlierImportsThatAreLinksNeverReachTheirTargets) {
     const std::wstring c = L"C:\\nvlinks\\imports";
-    if (!nvtest::Exists(c + L"\\target\\demo.ppe")) {
-        if (std::getenv("NV_LINKS_PLANTED")) FAIL() << "links were not planted";
-        GTEST_SKIP() << "links are planted by tools/test";
-    }
+    NEED_PLANTED(nvtest::Exists(c + L"\\target\\demo.ppe"));
     const std::string demo = nvtest::ReadText(c + L"\\target\\demo.ppe"), gone = nvtest::ReadText(c + L"\\target\\gone.ppe");
     nvtest::WriteText(data_ / L"w.ini", "[Demo *]\r\nFileKey1=C:\\nvlinks\\imports\\nothing|*.tmp\r\n");
     auto r = winapp2::Import(data_ / L"w.ini", c + L"\\plus-in", folders_);

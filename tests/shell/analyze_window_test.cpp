@@ -6,6 +6,7 @@
 #include "engine/rundetails.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "main_window_fixture.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "settings/Inifun.h"
@@ -20,11 +21,10 @@ using namespace nv;
 
 namespace {
 
-class AnalyzeWindow : public ::testing::Test {
+class AnalyzeWindow : public nvtest::MainWindowTest {
 protected:
     void SetUp() override {
-        SetAppFolderForTests(app_.path());
-        frmMainCode::SetExitHook([] {});
+        MainWindowTest::SetUp();
         nvtest::WriteFile(data_ / L"notes.txt", 300);
         for (int i = 1; i <= 5; ++i) nvtest::WriteFile(data_ / (L"cache\\f" + std::to_wstring(i) + L".bin"), i * 1000);
         nvtest::WriteFile(data_ / L"cache\\deep\\big.bin", 9000);
@@ -33,11 +33,6 @@ protected:
         Inifun::WriteIniValue(profile::ProfilePath(), L"Custom", L"Custom", L"1");
         w_ = frmMainCode::Load();
         ASSERT_NE(w_, nullptr);
-    }
-    void TearDown() override {
-        frmMainCode::Unload();
-        frmMainCode::SetExitHook(nullptr);
-        SetAppFolderForTests(L"");
     }
     void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     std::wstring Text(int id) { return ui::GetText(w_->control(id)); }
@@ -69,9 +64,7 @@ protected:
         SendMessageW(w_->hwnd(), WM_NOTIFY, n.hdr.idFrom, reinterpret_cast<LPARAM>(&n));
     }
 
-    nvtest::ScratchDir app_{L"anapp"}, data_{L"andata"};
-    nvtest::RecordingPrompter prompts_;
-    nvtest::RecordingLauncher launcher_;
+    nvtest::ScratchDir data_{L"andata"};
     frmMainCode* w_ = nullptr;
 };
 

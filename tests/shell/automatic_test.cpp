@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/apppath.h"
+#include "main_window_fixture.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "settings/Frmoption.h"
@@ -56,17 +57,11 @@ void Later(std::function<void()> f, UINT delay = 0) {
     else PostMessageW(window, WM_APP, 0, 0);
 }
 
-class Automatic : public ::testing::Test {
+class Automatic : public nvtest::MainWindowTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(dir_.path());
-        frmMainCode::SetExitHook([this] { ++exits_; });
-    }
     void TearDown() override {
-        frmMainCode::Unload();
-        frmMainCode::SetExitHook(nullptr);
+        MainWindowTest::TearDown();
         ClearPopups();
-        SetAppFolderForTests(L"");
     }
     frmMainCode& Load(const std::string& profile) {
         nvtest::WriteText(dir_ / L"prisd.dat", profile);
@@ -102,11 +97,6 @@ protected:
         W().Show();
         return rows > 0;
     }
-
-    nvtest::ScratchDir dir_{L"auto"};
-    int exits_ = 0;
-    nvtest::RecordingPrompter prompts_;
-    nvtest::RecordingLauncher launcher_;
 };
 
 TEST(Schedule, TimeOfDayReadsTimesOnly) {

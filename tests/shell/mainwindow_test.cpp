@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/apppath.h"
+#include "main_window_fixture.h"
 #include "recorders.h"
 #include "sandbox.h"
 #include "shell/Frmsplash.h"
@@ -26,17 +27,8 @@ namespace {
 
 const std::wstring kShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public nvtest::MainWindowTest {
 protected:
-    void SetUp() override {
-        SetAppFolderForTests(dir_.path());
-        frmMainCode::SetExitHook([this] { ++exits_; });
-    }
-    void TearDown() override {
-        frmMainCode::Unload();
-        frmMainCode::SetExitHook(nullptr);
-        SetAppFolderForTests(L"");
-    }
     void Profile(const std::string& text) { nvtest::WriteText(dir_ / L"prisd.dat", text); }
     frmMainCode* Load() {
         frmMainCode* w = frmMainCode::Load();
@@ -49,11 +41,6 @@ protected:
         ListView_GetItemText(frmMainCode::Instance()->control(ids::ListView1), row, col, buf, 512);
         return buf;
     }
-
-    nvtest::ScratchDir dir_{L"main"};
-    int exits_ = 0;
-    RecordingPrompter prompts_;
-    RecordingLauncher launcher_;
 };
 
 TEST_F(MainWindow, ControlsCarryTheirExactTexts) {

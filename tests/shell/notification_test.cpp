@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "recorders.h"
 #include "sandbox.h"
@@ -316,7 +317,7 @@ TEST_F(Notifications, RequestsKeepTheirOwnCopyOfTheIcon) {
 }
 
 TEST_F(Notifications, CleaningRunPopup) {
-    ns::AddCleanDoneNotification(12, 3.0 * 1048576);
+    ns::AddRunFinishedNotification(L"www", nv::kAppTitle, nv::engine::PopupDescription(12, 3.0 * 1048576));
     ASSERT_EQ(ns::QueuedCount(), 1u);
     const nv::cNotificationRequest& r = ns::QueuedRequest(0);
     EXPECT_EQ(r.Key, L"www");

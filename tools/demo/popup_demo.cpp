@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/CleanNow.h"
 #include "foundation/apppath.h"
 #include "shell/mNotificationSystem.h"
 
@@ -28,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
     ShowWindow(main, SW_SHOWMINNOACTIVE);
     ns::CreateNotificationQueue();
     ns::StartPopupTimer(main);
-    ns::AddCleanDoneNotification(12, 3.0 * 1048576);
+    ns::AddRunFinishedNotification(L"www", nv::kAppTitle, nv::engine::PopupDescription(12, 3.0 * 1048576));
     if (std::wstring(args) != L"one")
         ns::AddNotification(L"ALERT", L"Scheduled cleaning", L"The weekly cleaning starts in one minute.", false,
                             true, LoadIconW(nullptr, IDI_INFORMATION), L"");

@@ -113,14 +113,13 @@ done
 measure noop
 rm -rf "$work"
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-med() { echo "${secs[$1]}" | median; }
+med() { echo "${secs[$1]}" | nv_median; }
 # "LABEL: median s / median s ratio=R", R the median of the rounds' own
 # ratios, which the machine's drifting load disturbs less than the medians.
 ratio() {
   local r
   r=$(paste <(tr ' ' '\n' <<< "${secs[$2]}" | grep -v '^$') <(tr ' ' '\n' <<< "${secs[$3]}" | grep -v '^$') |
-        awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | median)
+        awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | nv_median)
   awk -v l="$1" -v a="$(med "$2")" -v b="$(med "$3")" -v r="$r" 'BEGIN { printf "%s: %.2f s / %.2f s ratio=%.3f\n", l, a, b, r }'
 }
 mib() { awk -v p="${peak[$1]:-0}" 'BEGIN { printf "%.1f MiB", p / 1048576 }'; }

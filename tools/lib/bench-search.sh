@@ -78,11 +78,7 @@ for round in $(seq "$rounds"); do
   native find find "$base/$tree" -type f \( -iname '*.tmp' -o -iname '*.gid' -o -iname '*.swp' -o -iname '*.chk' \)
 done
 
-# med KIND FIELD: the median of one field over the runs of one kind.
-med() {
-  grep "^$1 " "$log" | tr ' ' '\n' | grep "^$2=" | cut -d= -f2 | sort -g |
-    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+med() { nv_log_median "$log" "$1" "$2"; }  # KIND FIELD
 compare() {  # LABEL OURS OTHER-LABEL OTHER FIELD
   awk -v l="$1" -v o="$3" -v a="$(med "$2" "$5")" -v b="$(med "$4" "$5")" -v k="${5/seconds/}" \
     'BEGIN { printf "%s vs %s%s: %.2f s / %.2f s ratio=%.2f\n", l, o, (k == "cpu" ? " (processor time)" : ""), a, b, (b > 0 ? a / b : 0) }'

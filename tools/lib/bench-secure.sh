@@ -97,10 +97,7 @@ for round in $(seq "$rounds"); do
 done
 ours noop noop "analyze-$analyze"
 
-med() {  # KEY FIELD: the median of one field over the runs of one key
-  grep "^$1 " "$log" | tr ' ' '\n' | grep "^$2=" | cut -d= -f2 | sort -g |
-    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+med() { nv_log_median "$log" "$1" "$2"; }  # KIND FIELD
 compare() {  # LABEL OURS OTHER-LABEL OTHER
   awk -v l="$1" -v o="$3" -v a="$(med "$2" seconds)" -v b="$(med "$4" seconds)" \
     'BEGIN { printf "%s vs %s: %.2f s / %.2f s ratio=%.2f\n", l, o, a, b, (b > 0 ? a / b : 0) }'

@@ -163,3 +163,11 @@ nv_install_app() {
   rm -f "$dest"/*_tests.exe
   printf '%s\\cleaner.exe\n' "$NV_INSTALL_DIR"
 }
+
+# Benchmarks: the median of the numbers on standard input (separated by
+# blanks or lines), and the median of one field over the lines
+# "KIND FIELD=value ..." of a benchmark's log.
+nv_median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+nv_log_median() {  # LOG KIND FIELD
+  grep "^$2 " "$1" | tr ' ' '\n' | grep "^$3=" | cut -d= -f2 | nv_median
+}

@@ -87,3 +87,8 @@ printf '[name]\r\nappname=Demo\r\n[source]\r\nformat=Winapp2\r\nentry=Demo *\r\n
 printf '[name]\r\nappname=Gone\r\n[source]\r\nformat=Winapp2\r\nentry=Gone *\r\n' > "$c/target/gone.ppe"
 ln -s ../target/demo.ppe "$c/plus-in/Winapp2 - Demo.ppe"
 ln -s ../target/gone.ppe "$c/plus-in/Winapp2 - Gone.ppe"
+# A plug-in that is a link: ticking it must not write into its target.
+c=$root/pluginlink
+mkdir -p "$c/plus-in" "$c/target"
+printf '[name]\r\nappname=Linked\r\n[swich]\r\non=0\r\n' > "$c/target/x.ppe"
+ln -s ../target/x.ppe "$c/plus-in/x.ppe"
