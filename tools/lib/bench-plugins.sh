@@ -41,10 +41,7 @@ nv_log "Opening the Applications list with $plugins plug-ins, $rounds round(s)"
 bench list "$plugins" "$rounds"
 
 med() { nv_log_median "$log" "$1" "$2"; }  # KIND FIELD
-compare() {  # LABEL OURS OTHER-LABEL OTHER
-  awk -v l="$1" -v o="$3" -v a="$(med "$2" seconds)" -v b="$(med "$4" seconds)" \
-    'BEGIN { printf "%s vs %s: %.3f s / %.3f s ratio=%.3f\n", l, o, a, b, (b > 0 ? a / b : 0) }'
-}
+compare() { nv_compare "$log" 3 "$@"; }  # LABEL OURS OTHER-LABEL OTHER
 goal() {  # LABEL OURS: against the goal of one second
   awk -v l="$1" -v a="$(med "$2" seconds)" 'BEGIN { printf "%s vs the goal of 1 s: %.3f s / 1.000 s ratio=%.3f\n", l, a, a }'
 }

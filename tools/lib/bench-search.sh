@@ -79,10 +79,7 @@ for round in $(seq "$rounds"); do
 done
 
 med() { nv_log_median "$log" "$1" "$2"; }  # KIND FIELD
-compare() {  # LABEL OURS OTHER-LABEL OTHER FIELD
-  awk -v l="$1" -v o="$3" -v a="$(med "$2" "$5")" -v b="$(med "$4" "$5")" -v k="${5/seconds/}" \
-    'BEGIN { printf "%s vs %s%s: %.2f s / %.2f s ratio=%.2f\n", l, o, (k == "cpu" ? " (processor time)" : ""), a, b, (b > 0 ? a / b : 0) }'
-}
+compare() { nv_compare "$log" 2 "$@"; }  # LABEL OURS OTHER-LABEL OTHER FIELD
 
 echo "Search and Erase benchmark: $files files, $rounds round(s), medians"
 echo "matches: default patterns $(med search-few found), *.log $(med search-many found)"

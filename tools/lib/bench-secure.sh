@@ -98,10 +98,7 @@ done
 ours noop noop "analyze-$analyze"
 
 med() { nv_log_median "$log" "$1" "$2"; }  # KIND FIELD
-compare() {  # LABEL OURS OTHER-LABEL OTHER
-  awk -v l="$1" -v o="$3" -v a="$(med "$2" seconds)" -v b="$(med "$4" seconds)" \
-    'BEGIN { printf "%s vs %s: %.2f s / %.2f s ratio=%.2f\n", l, o, a, b, (b > 0 ? a / b : 0) }'
-}
+compare() { nv_compare "$log" 2 "$@"; }  # LABEL OURS OTHER-LABEL OTHER
 
 echo "Secure deletion and Analyze benchmark: $rounds round(s), medians"
 compare "secure deletion of 1 GiB (256 files)" secure-gib "shred -n 0 -z -u" shred

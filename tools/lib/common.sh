@@ -171,3 +171,13 @@ nv_median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { p
 nv_log_median() {  # LOG KIND FIELD
   grep "^$2 " "$1" | tr ' ' '\n' | grep "^$3=" | cut -d= -f2 | nv_median
 }
+# nv_compare LOG DIGITS LABEL OURS OTHER-LABEL OTHER [FIELD]: one
+# "LABEL vs OTHER-LABEL: a s / b s ratio=a/b" line from the medians of FIELD
+# (default seconds; cpu is called processor time) of two kinds of LOG.
+nv_compare() {
+  local f=${7:-seconds}
+  awk -v d="$2" -v l="$3" -v o="$5" -v k="$f" \
+    -v a="$(nv_log_median "$1" "$4" "$f")" -v b="$(nv_log_median "$1" "$6" "$f")" 'BEGIN {
+      fmt = "%s vs %s%s: %." d "f s / %." d "f s ratio=%." d "f\n"
+      printf fmt, l, o, (k == "cpu" ? " (processor time)" : ""), a, b, (b > 0 ? a / b : 0) }'
+}
