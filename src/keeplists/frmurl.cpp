@@ -13,7 +13,7 @@ namespace {
 namespace id = ids::frmurl;
 
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-// The value name and data buffers the list is read with, in characters.
+// The value name and data buffers the list is read with, in characters (ANSI bytes).
 constexpr DWORD kNameChars = 255, kDataChars = 255;
 
 void Form_Load(HWND hwnd) {
@@ -45,10 +45,13 @@ std::vector<std::wstring> CurrentUrls() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return urls;
     for (DWORD i = 0;; ++i) {
         wchar_t name[kNameChars];
-        DWORD nameChars = kNameChars, dataBytes = 0;
-        if (RegEnumValueW(key.get(), i, name, &nameChars, nullptr, nullptr, nullptr, &dataBytes) != ERROR_SUCCESS) break;
-        if (dataBytes / sizeof(wchar_t) > kDataChars) break;
-        DWORD type = REG_SZ;
+        DWORD nameChars = kNameChars, dataBytes = 0, type = REG_NONE;
+        if (RegEnumValueW(key.get(), i, name, &nameChars, nullptr, &type, nullptr, &dataBytes) != ERROR_SUCCESS) break;
+        // The buffer holds 255 bytes of ANSI text: a character of a text
+        // value, or a byte of any other kind of data.
+        const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+        if ((text ? dataBytes / sizeof(wchar_t) : dataBytes) > kDataChars) break;
+        type = REG_SZ;
         std::wstring data = regfun::QueryRegValue(HKEY_CURRENT_USER, kTypedUrls, std::wstring(name, nameChars), type);
         if (data != L"error") urls.push_back(data);
     }
