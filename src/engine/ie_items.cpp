@@ -66,7 +66,11 @@ void ClearUrlHistory(RunContext& ctx) {
     }
     ComScope com;
     auto history = keeplists::CURLHistory::Create();
-    if (history && history->Count() > 0 && SUCCEEDED(history->Clear())) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    if (!history) return;
+    // Cleared even when it lists nothing: the store may hold entries its
+    // enumerator does not show.
+    const bool listed = history->Count() > 0;
+    if (SUCCEEDED(history->Clear()) && listed) ctx.erase.Report(RemovalKind::UrlHistory, L"");
 }
 
 void Cookies(RunContext& ctx) {
