@@ -128,7 +128,7 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
             if (!stopped && Selected(group, item)) {
                 view.showstatus(item.label);
                 for (const Step& step : item.steps) RunStep(ctx, step);
-                view.SetRowStatus(item.doneText);
+                view.SetRowStatus(erase.stopped() ? kItemCancelled : item.doneText);
             }
             if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
         }

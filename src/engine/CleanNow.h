@@ -14,13 +14,13 @@ namespace nv::engine {
 struct RunOptions {
     bool preview = false;              // nothing deleted, created or written
     EraseSink* sink = nullptr;         // hears every removal
-    const bool* cancel = nullptr;      // set while the run yields: stop after the current item
+    const bool* cancel = nullptr;      // set while the run yields: stop where the run stands
 };
 
 enum class RunEnd {
     Completed,      // the end steps ran; the profile holds the totals
     TotalsNotSaved, // the end steps ran, but lastclean, regnum or filesize could not be written
-    Cancelled,      // stopped after an item; nothing written to the profile
+    Cancelled,      // stopped early; nothing written to the profile
     ExitRequested,  // "Exit after cleaning": the view was asked to end the program
     Refused,        // another run is in progress (in this process or another)
 };
@@ -37,6 +37,7 @@ std::wstring CancelMessage(double regCount, double bytes);      // "Task cancell
 
 inline constexpr wchar_t kTaskComplete[] = L"Task complete Successfully!";
 inline constexpr wchar_t kTaskCancelled[] = L"Task cancelled!";
+inline constexpr wchar_t kItemCancelled[] = L"Cancelled";  // the row of an item cut short
 // Added to the end message when the totals could not be written.
 inline constexpr wchar_t kTotalsNotSaved[] = L"The totals could not be saved: prisd.dat cannot be written.";
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/CleanNow.h"
 #include "engine/pluginactions.h"
 #include "engine/runview.h"
 #include "foundation/allerase.h"
@@ -93,7 +94,7 @@ void RunCustomItems(RunContext& ctx) {
         if (e.kind == cusd::kFile) ctx.AddBytes(allerase::DeleteOneFile(ctx.erase, e.path));
         else if (e.kind == cusd::kFolder) ctx.AddBytes(allerase::DeleteWholeFolder(ctx.erase, e.path));
     }
-    ctx.view.SetRowStatus(L"Done");
+    ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
 }
 
 void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
@@ -151,7 +152,7 @@ void RunPlugins(RunContext& ctx) {
         ctx.view.Pump();
         processshell(ctx, p);
         ctx.view.Pump();
-        ctx.view.SetRowStatus(L"Done");
+        ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
         ctx.AddKeys(1);
         ctx.AddBytes(50000);
     }

@@ -129,8 +129,8 @@ DWORD UnhideFolder(const PathBuf& dir, DWORD attr) {
 }
 
 // The files of one folder, and with `recurse` of its whole tree (files of a
-// folder before its subfolders). `pump` yields per file, after each delete
-// and after each subfolder; `stopAtFailure` ends everything at the first
+// folder before its subfolders). Every walk yields at most every 15 ms
+// before a file; `pump` also yields after each delete and each subfolder; `stopAtFailure` ends everything at the first
 // file that cannot be deleted or folder that cannot be listed. With
 // `removeEmptied` a folder whose files all went and whose subfolders were
 // all removed goes too, the walk's own folder included (heard as a folder
@@ -167,7 +167,7 @@ struct FileWalk {
                 }
                 return true;
             }
-            if (pump || preview) run.ctx.MaybePump();  // Analyze keeps the window alive on any walk
+            run.ctx.MaybePump();  // at most every 15 ms: the window stays alive on any walk
             if (!match(fd) || Kept(run.ctx, dir, fd.cFileName)) {
                 allFilesRemoved = false;
                 return true;
@@ -258,7 +258,7 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
                 whole = false;
                 return true;
             }
-            if (preview) run.ctx.MaybePump();
+            run.ctx.MaybePump();  // a cache of many thousand files must not freeze the window
             FileResult r = erasefs::EraseFile(folder, dir, fd, force ? erasefs::Delete::Force : erasefs::Delete::Plain,
                                               run.ctx, [&](const PathBuf&, double size) { run.bytes += size; });
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);

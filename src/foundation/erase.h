@@ -120,8 +120,14 @@ public:
     void set_pump(std::function<void()> pump) { pump_ = std::move(pump); }
     void MaybePump();
 
+    // Walks and loops ask cancelled() and stop when it says so; stopped()
+    // then tells the run that the current item was cut short.
     void set_cancel_flag(const bool* flag) { cancel_ = flag; }
-    bool cancelled() const { return cancel_ && *cancel_; }
+    bool cancelled() const {
+        if (cancel_ && *cancel_) stopped_ = true;
+        return cancel_ && *cancel_;
+    }
+    bool stopped() const { return stopped_; }
 
     void set_guard(const EraseGuard* guard) { guard_ = guard; }
     const EraseGuard* guard() const { return guard_; }
@@ -133,6 +139,7 @@ private:
     EraseSink* sink_ = nullptr;
     std::function<void()> pump_;
     const bool* cancel_ = nullptr;
+    mutable bool stopped_ = false;
     const EraseGuard* guard_ = nullptr;
     DWORD lastPump_ = 0;
 };

@@ -222,6 +222,21 @@ TEST_F(CleanRun, CancelStopsAfterTheCurrentItemAndClaimsNoSuccess) {
     EXPECT_EQ(Option(L"regnum"), L"");
 }
 
+TEST_F(CleanRun, CancelDuringAWalkStopsItThereAndTheRowSaysCancelled) {
+    // The walk yields while it deletes; a Cancel heard there ends it at once.
+    auto file = [&](int i) { return env_.windowsFolder + L"\\temp\\f" + std::to_wstring(i) + L".tmp"; };
+    for (int i = 0; i < 50; ++i) nvtest::WriteFile(file(i), 10);
+    Select(L"WINDOWS", {L"temp", L"open"});
+    bool cancel = false;
+    view_.onPump = [&] { cancel = true; };
+    EXPECT_EQ(Run(false, nullptr, &cancel), RunEnd::Cancelled);
+    EXPECT_EQ(view_.Labels(), (std::vector<std::wstring>{L"Windows Temp", L"Task cancelled!"}));
+    EXPECT_EQ(view_.rows[0].status, L"Cancelled");
+    int left = 0;
+    for (int i = 0; i < 50; ++i) left += nvtest::Exists(file(i));
+    EXPECT_GE(left, 49);
+}
+
 TEST_F(CleanRun, ASecondRunIsRefusedWhileOneRuns) {
     Select(L"WINDOWS", {L"run"});
     RunEnd nested = RunEnd::Completed;

@@ -67,14 +67,17 @@ TEST(DeleteFileInTree, HiddenReadOnlyGoesPlainReadOnlyAndHeldFilesStayButCount) 
     EXPECT_FALSE(Exists(d / L"w\\n.dat"));
 }
 
-TEST(DeleteFileInTree, PumpsWhileDeleteAllFilesInTreeDoesNot) {
+TEST(DeleteFileInTree, EveryWalkPumpsDeleteAllFilesInTreeToo) {
+    // A cache of many thousand files must not freeze the window.
     ScratchDir d(L"pump");
     BuildTree(d.path(), false);
     EraseContext ctx;
     int pumps = 0;
     ctx.set_pump([&] { ++pumps; });
     DeleteAllFilesInTree(ctx, d / L"cache");
-    EXPECT_EQ(pumps, 0);
+    EXPECT_GT(pumps, 0);
+    pumps = 0;
+    Sleep(20);  // the next pump is due
     DeleteFileInTree(ctx, d.path(), L"a.txt");
     EXPECT_GT(pumps, 0);
 }
