@@ -26,7 +26,8 @@ bool ReadIntoBlankBuffer(HKEY key, const std::wstring& valueName, std::wstring& 
     type = t;
     if (t != REG_SZ && t != REG_EXPAND_SZ && t != REG_MULTI_SZ) {
         // Binary and number data: one character per byte, as a byte-wide
-        // buffer would have held it.
+        // buffer would have held it; more than it holds does not fit.
+        if (bytes > kBufferChars) return false;
         std::string raw(reinterpret_cast<const char*>(buffer.data()), bytes);
         std::wstring widened(kBufferChars, L' ');
         for (size_t i = 0; i < raw.size() && i < kBufferChars; ++i)

@@ -95,6 +95,10 @@ TEST(Regfun, DataLongerThanTheBufferIsAFailure) {
     EXPECT_EQ(QueryRegValue(HKEY_CURRENT_USER, k.sub(), L"long", type), L"error");
     EXPECT_EQ(GetRegValue(k.path(), L"fits"), std::wstring(254, L'b'));
     EXPECT_EQ(GetRegValue(k.path(), L"over"), L"Error");
+    // Data that is not text is measured in bytes: 300 of them do not fit either.
+    const std::string bytes(300, 'd');
+    RegSetKeyValueW(HKEY_CURRENT_USER, k.sub().c_str(), L"bin", REG_BINARY, bytes.data(), 300);
+    EXPECT_EQ(QueryRegValue(HKEY_CURRENT_USER, k.sub(), L"bin", type), L"error");
 }
 
 TEST(Regfun, ReadsAValueOfTheRootKeyItself) {
