@@ -50,6 +50,20 @@ private:
     bool held_ = false;
 };
 
+// A drive letter without its medium (an empty card reader, which the
+// scandisk item probes on D: to F:) must fail like a missing folder; the
+// system's "No Disk" box would stop a run that nobody watches.
+class QuietDriveErrors {
+public:
+    QuietDriveErrors() { SetThreadErrorMode(GetThreadErrorMode() | SEM_FAILCRITICALERRORS, &old_); }
+    ~QuietDriveErrors() { SetThreadErrorMode(old_, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    DWORD old_ = 0;
+};
+
 std::wstring Totals(double regCount, double bytes) {
     return L" Cleaned Registry Keys: " + NumberText(regCount) + L" Released HD Space:" + MegabytesText(bytes) + L"MB";
 }
@@ -104,6 +118,7 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
                 const RunOptions& options) {
     RunLock lock;
     if (!lock.held()) return RunEnd::Refused;
+    QuietDriveErrors quiet;
 
     EraseContext erase(options.preview);
     erase.set_secure(SecureDeletionOn());

@@ -176,6 +176,18 @@ TEST_F(CleanRun, TwoRunsInARowStartFromZero) {
     EXPECT_EQ(counters_.regCount, 30);
 }
 
+// An empty card reader among the scandisk drives must not raise the
+// system's "No Disk" box in a run nobody watches.
+TEST_F(CleanRun, DrivesWithoutTheirMediumFailQuietlyDuringTheRunOnly) {
+    Select(L"WINDOWS", {L"scandisk"});
+    SetThreadErrorMode(0, nullptr);
+    DWORD during = 0;
+    view_.onShowStatus = [&](const std::wstring&) { during = GetThreadErrorMode(); };
+    Run(true);
+    EXPECT_TRUE(during & SEM_FAILCRITICALERRORS);
+    EXPECT_EQ(GetThreadErrorMode(), 0u);
+}
+
 TEST_F(CleanRun, UnattendedRunEndsWithAPopupAndResetsTheFlag) {
     Select(L"WINDOWS", {L"search"});
     unattended_ = 1;
