@@ -28,8 +28,10 @@ void Form_Load(HWND hwnd) {
 
     HWND current = GetDlgItem(hwnd, id::List2), keep = GetDlgItem(hwnd, id::List1);
     keeplists::FillList(current, CurrentUrls());
-    if (GetFileAttributesW(keeplists::KeepUrlFile().c_str()) != INVALID_FILE_ATTRIBUTES)
-        keeplists::FillList(keep, keeplists::ReadUrlKeepList());
+    // Without a keep file the load ends here, before the extents, as the
+    // cookie dialog's does.
+    if (GetFileAttributesW(keeplists::KeepUrlFile().c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    keeplists::FillList(keep, keeplists::ReadUrlKeepList());
     keeplists::ResetExtent(current);
     keeplists::ResetExtent(keep);
 }

@@ -188,6 +188,35 @@ TEST_F(KeepDialogs, CookieListsAddRemoveAndPreview) {
     EXPECT_EQ(nvtest::ReadText(keeplists::KeepCookieFile()), a + "\r\n");
 }
 
+// Without its keep file a dialog's load ends before it sets the extents;
+// with one, even an empty one, both lists get theirs.
+TEST_F(KeepDialogs, ExtentsOnlyWhenTheKeepFileExists) {
+    nvtest::ScratchDir cookies(L"cookies");
+    nvtest::ValueOverride folder(HKEY_CURRENT_USER, kShellFolders, L"Cookies", cookies.path());
+    nvtest::WriteText(cookies / L"ann@a.txt", "x");
+    nvtest::SetString(HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://a.example/");
+    const struct {
+        HWND (*create)(HWND);
+        std::wstring (*file)();
+        int current;
+    } dialogs[] = {{frmurl::Create, keeplists::KeepUrlFile, ids::frmurl::List2},
+                   {frmcookie::Create, keeplists::KeepCookieFile, ids::frmcookie::lstCookieList}};
+    for (const auto& d : dialogs) {
+        for (bool exists : {false, true}) {
+            DeleteFileW(d.file().c_str());
+            if (exists) nvtest::WriteText(d.file(), "");
+            dlg_ = d.create(nullptr);
+            HWND current = GetDlgItem(dlg_, d.current);
+            ASSERT_GT(keeplists::ListTextWidth(current), 8);
+            EXPECT_EQ(SendMessageW(current, LB_GETHORIZONTALEXTENT, 0, 0),
+                      exists ? keeplists::ListTextWidth(current) : 0)
+                << d.current << " " << exists;
+            DestroyWindow(dlg_);
+            dlg_ = nullptr;
+        }
+    }
+}
+
 TEST(CookiePreview, OnlyPlainFiles) {
     EXPECT_FALSE(keeplists::PreviewText(L"").has_value());
     EXPECT_FALSE(keeplists::PreviewText(L"C:\\windows").has_value());
