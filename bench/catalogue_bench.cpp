@@ -36,7 +36,7 @@ using nvbench::CpuSeconds;
 using nvbench::Now;
 
 // A window's share of the work: rows kept, a pump at every item.
-class BenchView : public engine::RunView {
+class BenchView : public engine::WindowlessRunView {
 public:
     void BeginRun() override { rows.clear(); }
     void showstatus(const std::wstring& label) override {
@@ -45,16 +45,7 @@ public:
     }
     void AppendRow(const std::wstring& item) override { rows.push_back(item); }
     void SetRowStatus(const std::wstring& text) override { rows.back() = text; }
-    void SetProgress(int) override {}
-    void SetAction(const std::wstring&) override {}
     void Pump() override { nvbench::PumpMessages(); }
-    void EndRun() override {}
-    void Notify(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-    void Announce(const std::wstring&, const std::wstring&) override {}
-    void ShowTotals(const std::wstring&, double, double) override {}
-    void ShowMainWindow() override {}
-    void ExitProgram() override {}
-    void* OwnerWindow() override { return nullptr; }
     std::vector<std::wstring> rows;
 };
 

@@ -39,4 +39,20 @@ public:
     virtual void* OwnerWindow() = 0;
 };
 
+// A view with no window: it keeps only what it overrides (the rows, for the
+// command line and the benchmark) and ignores the rest.
+class WindowlessRunView : public RunView {
+public:
+    void SetProgress(int) override {}
+    void SetAction(const std::wstring&) override {}
+    void Pump() override {}
+    void EndRun() override {}
+    void Notify(const std::wstring&, const std::wstring&, const std::wstring&) override {}
+    void Announce(const std::wstring&, const std::wstring&) override {}
+    void ShowTotals(const std::wstring&, double, double) override {}
+    void ShowMainWindow() override {}
+    void ExitProgram() override {}
+    void* OwnerWindow() override { return nullptr; }
+};
+
 }  // namespace nv::engine

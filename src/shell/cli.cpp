@@ -54,7 +54,7 @@ void WriteLine(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line); }
 void WriteError(const std::wstring& line) { Write(STD_ERROR_HANDLE, line); }
 
 // A run shown as lines: the result rows are kept and printed at the end.
-class ConsoleRunView : public engine::RunView {
+class ConsoleRunView : public engine::WindowlessRunView {
 public:
     struct Row {
         std::wstring item, status;
@@ -65,16 +65,6 @@ public:
     void SetRowStatus(const std::wstring& text) override {
         if (!rows.empty()) rows.back().status = text;
     }
-    void SetProgress(int) override {}
-    void SetAction(const std::wstring&) override {}
-    void Pump() override {}
-    void EndRun() override {}
-    void Notify(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-    void Announce(const std::wstring&, const std::wstring&) override {}
-    void ShowTotals(const std::wstring&, double, double) override {}
-    void ShowMainWindow() override {}
-    void ExitProgram() override {}
-    void* OwnerWindow() override { return nullptr; }
 
     void PrintRows() const {
         for (const Row& r : rows) WriteLine(r.item + L"\t" + r.status);
