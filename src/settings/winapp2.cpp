@@ -226,32 +226,20 @@ bool Why(std::wstring& why, std::wstring text) {
 struct Session {
     const pathvars::Folders& folders;
     plugins::DetectCache detected;
-    std::unordered_map<std::wstring, bool> protectedBases;
 
-    // Protected folders lie at or above the system's own folders: below a
-    // folder that is not protected, nothing is. So a path below its
-    // variable's folder needs the (costly) check only when that folder is
-    // itself protected.
-    bool Protected(const pathvars::Expanded& e) {
-        std::wstring canon = allerase::NormalizePath(e.path);
-        std::wstring base = allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables));
-        if (!base.empty() && canon.size() > base.size() && StartsWith(ToLower(canon), ToLower(base)) &&
-            canon[base.size()] == L'\\') {
-            auto [it, fresh] = protectedBases.try_emplace(ToLower(base), false);
-            if (fresh) it->second = allerase::IsProtectedFolder(base);
-            if (!it->second) return false;
-        }
-        return allerase::IsProtectedFolder(e.path);
-    }
-
-    // Every variable of the path is known here; with mustBeSafe the path is
-    // no protected folder either.
-    bool CheckPath(const std::wstring& path, bool mustBeSafe, std::wstring& why) {
+    // Every variable of the path is known here.
+    bool CheckPath(const std::wstring& path, std::wstring& why) {
         auto x = pathvars::Expand(path, folders);
         if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
-        if (mustBeSafe)
-            for (const auto& e : x.paths)
-                if (!wildcard::Has(e.path) && Protected(e)) return Why(why, L"aims at a protected folder: " + e.path);
+        return true;
+    }
+
+    // The path rule, as the run will apply it (allerase.h).
+    bool MayAct(const plugins::FileKey& f, std::wstring& why) {
+        if (!CheckPath(f.path, why)) return false;
+        for (const auto& e : pathvars::Expand(f.path, folders).paths)
+            if (auto refusal = allerase::LineRefusal(e.path, f.patterns, plugins::ReachOf(f.scope)))
+                return Why(why, L"refused: " + *refusal);
         return true;
     }
 };
@@ -288,7 +276,7 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         case Kind::FileKey: {
             auto f = plugins::ParseFileKey(k.value, lineWhy);
-            if (!f || !session.CheckPath(f->path, true, lineWhy)) return Why(why, k.name + L": " + lineWhy);
+            if (!f || !session.MayAct(*f, lineWhy)) return Why(why, k.name + L": " + lineWhy);
             c.filekeys.push_back(k.value);
             c.extras.filekeys.push_back(std::move(*f));
             break;
@@ -305,7 +293,7 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         case Kind::ExcludeKey: {
             // An exclusion that cannot be honoured would leave its files unguarded.
             auto x = plugins::ParseExclude(k.value, lineWhy);
-            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, false, lineWhy)))
+            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
             c.excludes.push_back(k.value);
             c.extras.excludes.push_back(std::move(*x));
@@ -405,7 +393,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
     const std::wstring sourceFile = BaseName(file);
     CreateDirectoryW(pluginFolder.c_str(), nullptr);
     std::set<std::wstring> seen, written;  // entries, lower-cased file paths
-    Session session{folders, {}, {}};
+    Session session{folders, {}};
     r.total = static_cast<int>(parsed->entries.size());
     for (const Entry& e : parsed->entries) {
         Converted c;
