@@ -77,6 +77,9 @@ TEST(PathRule, EveryProtectedFolderInEverySpelling) {
         CoTaskMemFree(p);
         return out;
     };
+    ScratchDir app(L"ruleapp");  // the test's own folder lies outside drive C
+    nv::SetAppFolderForTests(app.path());
+    std::unique_ptr<void, void (*)(void*)> restore(&app, [](void*) { nv::SetAppFolderForTests(L""); });
     wchar_t win[MAX_PATH];
     GetWindowsDirectoryW(win, MAX_PATH);
     const std::wstring w = win, profile = known(FOLDERID_Profile);
@@ -96,7 +99,7 @@ TEST(PathRule, EveryProtectedFolderInEverySpelling) {
         ASSERT_FALSE(f.empty());
         CreateDirectoryW(f.c_str(), nullptr);  // a short name exists only for a folder that does
         wchar_t shortName[MAX_PATH] = {};
-        GetShortPathNameW(f.c_str(), shortName, MAX_PATH);
+        if (!GetShortPathNameW(f.c_str(), shortName, MAX_PATH)) wcscpy(shortName, f.c_str());
         std::wstring slashes = f;
         std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
         for (const std::wstring& spelling :
