@@ -63,7 +63,8 @@ public:
         }
         if (reason.empty()) {
             // A holder that denies writing would see the file deleted but not overwritten.
-            ScopedFile writer{OpenLong(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)};
+            ScopedFile writer{OpenLong(p, FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)};
             if (!writer && GetLastError() == ERROR_SHARING_VIOLATION) reason = L"Left: in use by another program";
         }
         why_[p] = reason;

@@ -253,7 +253,7 @@ TEST_F(MainWindow, HelpWebsiteAndCompanions) {
 
     // A missing companion program says so, from the menu and the toolbar
     // alike; a present one starts.
-    for (int id : {ids::FileShredder, ids::CleanRegistry, ids::Image9}) w->OnCommand(id);
+    for (int id : {int{ids::FileShredder}, int{ids::CleanRegistry}, int{ids::Image9}}) w->OnCommand(id);
     EXPECT_EQ(launcher_.started.size(), 1u);
     ASSERT_EQ(prompts_.shown.size(), 3u);
     EXPECT_EQ(prompts_.shown[0].text, L"File Shredder is a separate program that is not installed.");

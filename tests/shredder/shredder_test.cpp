@@ -1,6 +1,7 @@
 // The File Shredder: its list and question, and what shredding does to
 // files, folders and whatever it must leave.
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -200,7 +201,7 @@ TEST(ShredderWindow, ListDropRemoveQuestionAndResults) {
     EXPECT_EQ(ui::GetText(w), L"File Shredder");
     HWND list = GetDlgItem(w, IDC_LIST), results = GetDlgItem(w, IDC_RESULTS);
     EXPECT_EQ(ListedPaths(w), (std::vector<std::wstring>{a, b}));
-    EXPECT_EQ(Cell(list, 1, 1), L"1.9 KB");
+    EXPECT_EQ(Cell(list, 1, 1), L"2.0 KB");
     EXPECT_EQ(Cell(results, 0, 0), L"C:\\");  // refused at once, with the reason
     EXPECT_EQ(Cell(results, 0, 2), L"Left: a protected folder, never shredded");
 
