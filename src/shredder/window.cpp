@@ -201,9 +201,9 @@ void Layout(HWND hwnd) {
     HWND results = Child(hwnd, WC_LISTVIEWW, L"", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER, 10, 356,
                          620, 170, IDC_RESULTS);
     SendMessageW(results, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    AddColumn(results, 0, L"Item", 300);
+    AddColumn(results, 0, L"Item", 260);
     AddColumn(results, 1, L"Size", 70, true);
-    AddColumn(results, 2, L"Result", 225);
+    AddColumn(results, 2, L"Result", 265);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
