@@ -27,6 +27,7 @@ struct State {
     std::vector<Entry> items;
     bool running = false;
     bool cancel = false;
+    bool closeAfterRun = false;  // closed during a run: the run ends, then the window
 };
 
 State& StateOf(HWND hwnd) { return *reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
@@ -166,11 +167,11 @@ void Run(HWND hwnd) {
         if (auto still = Describe(e.path)) left.push_back(*still);
         SendMessageW(progress, PBM_SETPOS, ++done, 0);
         ui::PumpMessages();
-        if (!IsWindow(hwnd)) return;
     }
     s.items = left;
     s.running = false;
     ShowList(hwnd);
+    if (s.closeAfterRun) DestroyWindow(hwnd);
 }
 
 void Layout(HWND hwnd) {
@@ -240,8 +241,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CLOSE:
-        // Closing during a run stops it after the current file.
-        StateOf(hwnd).cancel = true;
+        // Closing during a run stops it after the current file; the window
+        // goes once the run has let go of it.
+        if (StateOf(hwnd).running) {
+            StateOf(hwnd).cancel = StateOf(hwnd).closeAfterRun = true;
+            return 0;
+        }
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
