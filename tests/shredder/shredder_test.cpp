@@ -191,6 +191,12 @@ TEST(ShredderWindow, ListDropRemoveQuestionAndResults) {
     EXPECT_EQ(Cell(results, 0, 0) + L"|" + Cell(results, 0, 2), a + L"|Shredded");
     EXPECT_EQ(Cell(results, 1, 0) + L"|" + Cell(results, 1, 2), dir / L"d" + L"|Shredded");
     EXPECT_EQ(SendMessageW(GetDlgItem(w, IDC_PROGRESS), PBM_GETPOS, 0, 0), 2);
+
+    nvtest::RecordingLauncher launcher;  // "Why?" opens the help page on the limits
+    NMHDR why{GetDlgItem(w, IDC_WHY), static_cast<UINT_PTR>(IDC_WHY), static_cast<UINT>(NM_CLICK)};
+    SendMessageW(w, WM_NOTIFY, IDC_WHY, reinterpret_cast<LPARAM>(&why));
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_NE(launcher.started[0].commandLine.find(L"help.chm::/shredder.html"), std::wstring::npos);
     DestroyWindow(w);
 }
 
