@@ -4,7 +4,8 @@
 ;                                per-file lines it writes from STAGE
 ; Per user only: the program writes its profile and lists beside
 ; cleaner.exe, so it lives where its user may write.
-Unicode true
+; 64-bit, as the program is (and Wine here runs only 64-bit programs).
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 
@@ -168,6 +169,8 @@ Section "Uninstall"
     DeleteRegKey /ifempty HKCU "Software\VB and VBA Program Settings"
   ${EndIf}
   RMDir "$INSTDIR"
+  ; Made by the install when it was the first per-user program.
+  RMDir "$LOCALAPPDATA\Programs"
 
   Delete "$SMPROGRAMS\${APPNAME}.lnk"
   Delete "$DESKTOP\${APPNAME}.lnk"
@@ -176,4 +179,5 @@ Section "Uninstall"
   ; user cannot remove it, an administrator's uninstall does.
   DeleteRegValue HKLM "${RUNKEY}" "${APPNAME}"
   DeleteRegKey HKCU "${UNINSTKEY}"
+  DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 SectionEnd
