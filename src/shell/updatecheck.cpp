@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 
 #include "foundation/apppath.h"
 #include "foundation/text.h"
@@ -20,6 +21,8 @@ constexpr UINT_PTR kFirstTimer = 1, kHourlyTimer = 2;
 constexpr UINT kFirstDelayMs = 5000, kHourMs = 60 * 60 * 1000;
 
 HWND g_window = nullptr;
+struct FetchState;
+std::set<FetchState*> g_live;  // fetches not yet ended on this thread
 std::wstring g_offerPage;
 
 bool IsWebAddress(std::wstring_view s) {
@@ -96,12 +99,20 @@ void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID
     }
 }
 
-void OnFetchDone(FetchState* s) {
+// Ends a fetch on this thread: with its posted result, or at its deadline
+// (WinHTTP's own timeouts do not cover every wait, Wine's among them).
+void EndFetch(FetchState* s, bool deadline) {
+    if (!g_live.erase(s)) return;  // a late timer message of an ended fetch
+    KillTimer(g_window, reinterpret_cast<UINT_PTR>(s));
+    if (deadline && s->finished.exchange(true)) {
+        g_live.insert(s);  // its result is on the way
+        return;
+    }
     FetchDone done = std::move(s->done);
     std::optional<std::string> body;
-    if (s->ok) body = std::move(s->body);
+    if (s->ok && !deadline) body = std::move(s->body);
     HINTERNET request = s->request, connect = s->connect, session = s->session;
-    WinHttpCloseHandle(request);  // frees s, here or on another thread
+    WinHttpCloseHandle(request);  // cancels what is pending; WinHTTP then frees s
     WinHttpCloseHandle(connect);
     WinHttpCloseHandle(session);
     if (done) done(std::move(body));
@@ -114,10 +125,14 @@ void CheckIfDueNow() {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         if (msg == kFetchDoneMessage) {
-            OnFetchDone(reinterpret_cast<FetchState*>(lp));
+            EndFetch(reinterpret_cast<FetchState*>(lp), false);
             return 0;
         }
-        if (msg == WM_TIMER && (wp == kFirstTimer || wp == kHourlyTimer)) {
+        if (msg == WM_TIMER && wp != kFirstTimer && wp != kHourlyTimer) {
+            EndFetch(reinterpret_cast<FetchState*>(wp), true);
+            return 0;
+        }
+        if (msg == WM_TIMER) {
             if (wp == kFirstTimer) {
                 KillTimer(hwnd, kFirstTimer);
                 SetTimer(hwnd, kHourlyTimer, kHourMs, nullptr);
@@ -221,6 +236,8 @@ bool Fetch(const std::wstring& address, DWORD timeoutMs, FetchDone done) {
         WinHttpCloseHandle(session);
         return false;
     }
+    g_live.insert(raw);
+    SetTimer(g_window, reinterpret_cast<UINT_PTR>(raw), timeoutMs, nullptr);
     return true;
 }
 

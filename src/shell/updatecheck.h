@@ -21,8 +21,8 @@ inline constexpr wchar_t kAddressKey[] = L"updateurl";
 inline constexpr wchar_t kLastCheckKey[] = L"lastupdatecheck";
 inline constexpr wchar_t kDefaultAddress[] = L"http://www.norvale.example/version.txt";
 inline constexpr long long kInterval = 7LL * 24 * 60 * 60;
-// Each of name resolution, connection, sending and receiving.
-inline constexpr DWORD kTimeoutMs = 5000;
+// The whole fetch, and each of WinHTTP's own waits.
+inline constexpr DWORD kTimeoutMs = 10000;
 inline constexpr wchar_t kPopupKey[] = L"UPDATE";
 
 // The version file: lines "version=<x.y.z>" and "url=<page>" (CR LF or LF,
