@@ -180,4 +180,10 @@ Section "Uninstall"
   DeleteRegValue HKLM "${RUNKEY}" "${APPNAME}"
   DeleteRegKey HKCU "${UNINSTKEY}"
   DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+  ; This copy of the uninstaller runs from a folder of its own in the temp
+  ; folder. NSIS has it deleted at the next start, the folder before the
+  ; file, which leaves the folder; this entry comes after both.
+  ${If} $EXEDIR != $INSTDIR
+    RMDir /REBOOTOK "$EXEDIR"
+  ${EndIf}
 SectionEnd

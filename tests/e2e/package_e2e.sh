@@ -99,7 +99,7 @@ check "upgraded to the next version" [ "$(installed_version)" = "$(cat "$NV_BUIL
 check "the new cleaner.exe is in place" cmp -s "$dir/cleaner.exe" "$NV_BUILD/next/bin/cleaner.exe"
 check "profile, lists, Ext.txt and own plug-in kept" [ "$(sums)" = "$before_upgrade" ]
 check "the shipped plug-in replaced, its tick kept" grep -qa '^on=1' "$dir/plus-in/$shipped"
-w "$win_dir\\cleaner.exe" /preview > "$NV_WINE/preview.txt"
+w "$win_dir\\cleaner.exe" /preview | tr -d '\r' > "$NV_WINE/preview.txt"
 check "upgraded program runs the kept selection" grep -q $'^Start Menu Run History\tDone$' "$NV_WINE/preview.txt"
 
 uninstall() {  # uninstall ARGS...: waits for the uninstaller's own copy to finish
