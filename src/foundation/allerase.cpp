@@ -372,6 +372,8 @@ double SizeOfTree(PathBuf& dir, int depth = 0) {
     return total;
 }
 
+double Empty(EraseContext& ctx, const std::wstring& folder, ProfileWalk own);
+
 }  // namespace
 
 double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
@@ -407,8 +409,15 @@ double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const s
     return run.bytes;
 }
 
-double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
-    auto canon = Admit(ctx, folder, Touch::Whole);
+double EmptyFolder(EraseContext& ctx, const std::wstring& folder) { return Empty(ctx, folder, ProfileWalk::Refused); }
+
+double EmptyFavorites(EraseContext& ctx, const std::wstring& folder) {
+    return Empty(ctx, folder, ProfileWalk::Favorites);
+}
+
+namespace {
+double Empty(EraseContext& ctx, const std::wstring& folder, ProfileWalk own) {
+    auto canon = Admit(ctx, folder, Touch::Whole, own);
     if (!canon) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -421,6 +430,7 @@ double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
     if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);
     return run.bytes;
 }
+}  // namespace
 
 double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
     if (!MalformedPath(path).empty()) {

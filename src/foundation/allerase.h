@@ -85,6 +85,10 @@ enum class Reach {
 double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const std::vector<std::wstring>& patterns,
                            Reach reach);
 
+// EmptyFolder for the built-in IE Favorites item: the user's Favorites
+// folder itself, protected for every other action, may be emptied.
+double EmptyFavorites(EraseContext& ctx, const std::wstring& folder);
+
 // The files directly in the folder (no recursion); first failure ends it.
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder);
 std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
@@ -196,7 +200,8 @@ std::wstring KeyText(HKEY root, std::wstring_view subKey);
 namespace detail {
 // Whether a primitive may walk the user profile folder itself (only one
 // that deletes matching files below it, never the folder, may).
-enum class ProfileWalk { Refused, Allowed };
+// The IE Favorites item may also empty the user's Favorites folder itself.
+enum class ProfileWalk { Refused, Allowed, Favorites };
 bool IsProtectedFolder(std::wstring_view path, ProfileWalk profile);
 // True when running under Wine, where a Unix symbolic link to a file looks
 // like a plain file and deleting it deletes its target.

@@ -2,8 +2,6 @@
 // every deleting action passes (see docs/ARCHITECTURE.md, "The path rule").
 #include <shlobj.h>
 
-#include <knownfolders.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -33,12 +31,15 @@ std::wstring ShellFolder(int csidl) {
     return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : L"";
 }
 
-std::wstring KnownFolder(REFKNOWNFOLDERID id) {
-    PWSTR path = nullptr;
-    std::wstring out;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) out = path;
-    CoTaskMemFree(path);
-    return out;
+// A folder of the shell's list, read as it stands: asking the shell for the
+// user's folders makes Wine write that list back, and a preview writes nothing.
+std::wstring ShellFolderValue(HKEY root, const wchar_t* name) {
+    wchar_t buf[MAX_PATH * 2];
+    DWORD size = sizeof buf;
+    if (RegGetValueW(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+        return {};
+    return buf;
 }
 
 std::wstring Parent(const std::wstring& canon) {
@@ -91,15 +92,15 @@ std::vector<ProtectedFolder> ReadProtectedFolders() {
     for (const wchar_t* var : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"ProgramData", L"ALLUSERSPROFILE",
                                L"PUBLIC", L"APPDATA", L"LOCALAPPDATA"})
         add(EnvVar(var));
-    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_COMMON_APPDATA,
-                      CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PERSONAL, CSIDL_DESKTOPDIRECTORY, CSIDL_MYPICTURES,
-                      CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_FAVORITES, CSIDL_STARTMENU, CSIDL_STARTUP, CSIDL_SENDTO,
-                      CSIDL_TEMPLATES, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY,
-                      CSIDL_COMMON_DOCUMENTS})
-        add(ShellFolder(csidl));
-    add(KnownFolder(FOLDERID_LocalAppDataLow));
-    add(KnownFolder(FOLDERID_Downloads));
-    add(KnownFolder(FOLDERID_Public));
+    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS}) add(ShellFolder(csidl));
+    // The current user's folders where they really are (they may have been moved).
+    for (const wchar_t* name : {L"AppData", L"Local AppData", L"Personal", L"Desktop", L"My Pictures", L"My Music",
+                                L"My Video", L"Favorites", L"Start Menu", L"Startup", L"SendTo", L"Templates",
+                                L"{374DE290-123F-4565-9164-39C4925E467B}"})
+        add(ShellFolderValue(HKEY_CURRENT_USER, name));
+    for (const wchar_t* name : {L"Common AppData", L"Common Start Menu", L"Common Startup", L"Common Desktop",
+                                L"Common Documents"})
+        add(ShellFolderValue(HKEY_LOCAL_MACHINE, name));
     // The program's own folder and its plug-ins.
     add(AppFolder());
     add(AppFile(L"plus-in"));
@@ -281,6 +282,8 @@ bool detail::IsProtectedFolder(std::wstring_view path, ProfileWalk profile) {
     std::wstring canon = ToLower(ResolvePath(path));
     if (canon.empty()) return false;
     if (RootLength(canon) >= canon.size()) return true;
+    if (profile == ProfileWalk::Favorites && canon == ToLower(ResolvePath(ShellFolderValue(HKEY_CURRENT_USER, L"Favorites"))))
+        return false;
     const auto& folders = ProtectedFolders();
     // The one walk that may start at a profile seeks files of one name only.
     if (profile == ProfileWalk::Allowed)

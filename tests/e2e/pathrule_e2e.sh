@@ -25,6 +25,10 @@ cleanup() {
 }
 trap cleanup EXIT
 cleanup
+# The folders a fresh profile has (another test may have moved them).
+folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+wine reg add "$folders" /v AppData /d "C:\\users\\${user_dir##*/}\\AppData\\Roaming" /f >/dev/null 2>&1 </dev/null
+wine reg add "$folders" /v 'Local AppData' /d "C:\\users\\${user_dir##*/}\\AppData\\Local" /f >/dev/null 2>&1 </dev/null
 mkdir -p "$plug"
 cp "$bin/cleaner.exe" "$app/"
 printf '[Custom]\r\nCustom=1\r\n' > "$app/prisd.dat"

@@ -93,30 +93,6 @@ TEST_F(PluginFiles, CommandsInSectionOrderWithUntrimmedFields) {
     EXPECT_EQ(commands[4].section, S::folder);
 }
 
-// A section longer than one profile read comes back whole; a NUL anywhere
-// in a UTF-16 file fails the plug-in instead of cutting its line.
-TEST_F(PluginFiles, LongSectionsWholeNulsRefused) {
-    std::string text = "[name]\r\nappname=Long\r\n[swich]\r\non=1\r\n[folder]\r\n";
-    for (int i = 1; i <= 1500; ++i) text += "k" + std::to_string(i) + "=appdata,\\nvtest-long\\" + std::to_string(i) + "\r\n";
-    WriteText(Folder() + L"\\long.ppe", text);
-    std::wstring why;
-    auto commands = plugins::Installed().at(0).Commands(&why);
-    EXPECT_EQ(why, L"");
-    ASSERT_EQ(commands.size(), 1500u);
-    EXPECT_EQ(commands.back().fields, (std::vector<std::wstring>{L"appdata", L"\\nvtest-long\\1500"}));
-    DeleteFileW((Folder() + L"\\long.ppe").c_str());
-
-    const std::wstring nul = std::wstring(L"[name]\r\nappname=Nul\r\n[swich]\r\non=1\r\n[folder]\r\n1=C:\\x,\\") + L'\0' +
-                             L"zz\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : nul) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    WriteText(Folder() + L"\\zero.ppe", bytes);
-    auto list = plugins::Installed();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_TRUE(list[0].enabled);
-    EXPECT_EQ(list[0].extras.error, L"line 6 holds a NUL character");
-}
-
 TEST(CustomItemText, MegabyteCellsInBothPatterns) {
     struct Case {
         double bytes;
