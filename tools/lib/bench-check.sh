@@ -8,12 +8,12 @@
 #   tools/bench --check [--files N] [--search-files N] [--rounds N]
 #     --files         files of the primitives' tree and cache files of the
 #                     catalogue (default 10000)
-#     --search-files  files of the search tree (default 20000)
+#     --search-files  files of the search tree (default 100000)
 #     --rounds        rounds of each benchmark (default 3)
 set -eu
 . "$(dirname "$0")/common.sh"
 
-files=10000 search_files=20000 rounds=3
+files=10000 search_files=100000 rounds=3
 while [ $# -gt 0 ]; do
   case $1 in
     --files) files=$2; shift 2 ;;
