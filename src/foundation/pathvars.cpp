@@ -4,6 +4,8 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <cwctype>
+
 #include "foundation/system.h"
 
 namespace nv::pathvars {
@@ -86,6 +88,14 @@ Expansion Expand(std::wstring_view path, const Folders& folders) {
             out.paths.clear();
             return out;
         }
+        // A drive ("C:", as %SystemDrive% gives it) is its root folder: "C:"
+        // alone would be the drive's current folder.
+        bool drive = true;
+        for (const auto& v : values) drive = drive && v.size() == 2 && v[1] == L':' && iswalpha(v[0]);
+        if (drive)
+            for (auto& v : values) v += L'\\';
+        size_t after = close + 1;
+        if (drive && after < path.size() && (path[after] == L'\\' || path[after] == L'/')) ++after;
         std::vector<Expanded> next;
         for (const auto& e : out.paths)
             for (const auto& v : values) {
@@ -94,7 +104,7 @@ Expansion Expand(std::wstring_view path, const Folders& folders) {
                 next.push_back(std::move(x));
             }
         out.paths = std::move(next);
-        at = close + 1;
+        at = after;
     }
     return out;
 }

@@ -114,7 +114,9 @@ bool FirstStepListed(const pathvars::Expanded& e, DetectCache* cache) {
     auto [it, fresh] = cache->listings.try_emplace(folder);
     if (fresh) {
         WIN32_FIND_DATAW fd;
-        ScopedFind find(FindFirstFileExW((L"\\\\?\\" + allerase::NormalizePath(folder) + L"\\*").c_str(),
+        std::wstring pattern = allerase::NormalizePath(folder);
+        if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';  // a drive root ends in one already
+        ScopedFind find(FindFirstFileExW((L"\\\\?\\" + pattern + L"*").c_str(),
                                          FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (find)
             do it->second.insert(ToLower(fd.cFileName));

@@ -203,6 +203,7 @@ std::optional<std::wstring> SpecialDetectPath(std::wstring_view name) {
         {L"DET_MOZILLA", L"%AppData%\\Mozilla\\Firefox"},
         {L"DET_THUNDERBIRD", L"%AppData%\\Thunderbird"},
         {L"DET_OPERA", L"%AppData%\\Opera Software"},
+        {L"DET_WINDOWS", L"%WinDir%"},  // holds on every Windows
     };
     for (const auto& s : kSpecial)
         if (SameName(name, s.name)) return std::wstring(s.path);
@@ -226,22 +227,30 @@ bool Why(std::wstring& why, std::wstring text) {
 struct Session {
     const pathvars::Folders& folders;
     plugins::DetectCache detected;
-    std::unordered_map<std::wstring, bool> protectedBases;
+    std::unordered_map<std::wstring, bool> protectedFolders;  // lower-cased canonical folder -> answer
 
     // Protected folders lie at or above the system's own folders: below a
-    // folder that is not protected, nothing is. So a path below its
-    // variable's folder needs the (costly) check only when that folder is
-    // itself protected.
+    // folder that is not protected, nothing is. So a path is judged one
+    // step at a time from its variable's folder down, and each step's
+    // answer serves every later line: the real file names the same few
+    // protected bases thousands of times.
     bool Protected(const pathvars::Expanded& e) {
-        std::wstring canon = allerase::NormalizePath(e.path);
-        std::wstring base = allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables));
-        if (!base.empty() && canon.size() > base.size() && StartsWith(ToLower(canon), ToLower(base)) &&
-            canon[base.size()] == L'\\') {
-            auto [it, fresh] = protectedBases.try_emplace(ToLower(base), false);
-            if (fresh) it->second = allerase::IsProtectedFolder(base);
+        const std::wstring canon = ToLower(allerase::NormalizePath(e.path));
+        const std::wstring base = ToLower(allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables)));
+        std::vector<size_t> steps;  // lengths of the leading parts to judge, outermost first
+        if (!base.empty() && canon.starts_with(base) &&
+            (canon.size() == base.size() || base.back() == L'\\' || canon[base.size()] == L'\\')) {
+            steps.push_back(base.size());
+            for (size_t i = base.size() + 1; i < canon.size(); ++i)
+                if (canon[i] == L'\\') steps.push_back(i);
+        }
+        if (steps.empty() || steps.back() != canon.size()) steps.push_back(canon.size());
+        for (size_t n : steps) {
+            auto [it, fresh] = protectedFolders.try_emplace(canon.substr(0, n), false);
+            if (fresh) it->second = allerase::IsProtectedFolder(it->first);
             if (!it->second) return false;
         }
-        return allerase::IsProtectedFolder(e.path);
+        return true;
     }
 
     // Every variable of the path is known here; with mustBeSafe the path is
@@ -255,6 +264,18 @@ struct Session {
         return true;
     }
 };
+
+// "FILE|C:\dir\name.log", folder and file in one field, as other readers of
+// the format take it: "FILE|C:\dir\|name.log".
+std::wstring OneFieldFile(const std::wstring& value) {
+    const size_t bar = value.find(L'|');
+    if (bar == std::wstring::npos || value.find(L'|', bar + 1) != std::wstring::npos ||
+        !SameName(Trim(std::wstring_view(value).substr(0, bar)), L"FILE"))
+        return value;
+    const size_t slash = value.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash < bar || slash + 1 == value.size()) return value;
+    return value.substr(0, slash + 1) + L"|" + value.substr(slash + 1);
+}
 
 bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) {
     c.name = e.header;
@@ -304,10 +325,11 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         case Kind::ExcludeKey: {
             // An exclusion that cannot be honoured would leave its files unguarded.
-            auto x = plugins::ParseExclude(k.value, lineWhy);
+            const std::wstring value = OneFieldFile(k.value);
+            auto x = plugins::ParseExclude(value, lineWhy);
             if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, false, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
-            c.excludes.push_back(k.value);
+            c.excludes.push_back(value);
             c.extras.excludes.push_back(std::move(*x));
             break;
         }
