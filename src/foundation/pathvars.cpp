@@ -70,6 +70,13 @@ std::vector<std::wstring> Values(std::wstring_view name, const Folders& folders)
 
 }  // namespace
 
+Folders Remembering(Folders folders) {
+    if (!folders.appData) folders.appData = ShellFolder(L"AppData");
+    if (!folders.localAppData) folders.localAppData = ShellFolder(L"Local AppData");
+    folders.remembered = std::make_shared<std::unordered_map<std::wstring, std::vector<std::wstring>>>();
+    return folders;
+}
+
 Expansion Expand(std::wstring_view path, const Folders& folders) {
     Expansion out;
     out.paths.push_back({});
@@ -82,7 +89,17 @@ Expansion Expand(std::wstring_view path, const Folders& folders) {
             break;
         }
         std::wstring_view name = path.substr(open + 1, close - open - 1);
-        std::vector<std::wstring> values = name.empty() ? std::vector<std::wstring>{} : Values(name, folders);
+        std::vector<std::wstring> values;
+        if (name.empty()) {
+        } else if (folders.remembered) {
+            std::wstring key(name);
+            CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+            auto [it, fresh] = folders.remembered->try_emplace(std::move(key));
+            if (fresh) it->second = Values(name, folders);
+            values = it->second;
+        } else {
+            values = Values(name, folders);
+        }
         if (values.empty()) {
             out.unknown = name;
             out.paths.clear();

@@ -227,31 +227,8 @@ bool Why(std::wstring& why, std::wstring text) {
 struct Session {
     const pathvars::Folders& folders;
     plugins::DetectCache detected;
-    std::unordered_map<std::wstring, bool> protectedFolders;  // lower-cased canonical folder -> answer
-
-    // Protected folders lie at or above the system's own folders: below a
-    // folder that is not protected, nothing is. So a path is judged one
-    // step at a time from its variable's folder down, and each step's
-    // answer serves every later line: the real file names the same few
-    // protected bases thousands of times.
-    bool Protected(const pathvars::Expanded& e) {
-        const std::wstring canon = ToLower(allerase::NormalizePath(e.path));
-        const std::wstring base = ToLower(allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables)));
-        std::vector<size_t> steps;  // lengths of the leading parts to judge, outermost first
-        if (!base.empty() && canon.starts_with(base) &&
-            (canon.size() == base.size() || base.back() == L'\\' || canon[base.size()] == L'\\')) {
-            steps.push_back(base.size());
-            for (size_t i = base.size() + 1; i < canon.size(); ++i)
-                if (canon[i] == L'\\') steps.push_back(i);
-        }
-        if (steps.empty() || steps.back() != canon.size()) steps.push_back(canon.size());
-        for (size_t n : steps) {
-            auto [it, fresh] = protectedFolders.try_emplace(canon.substr(0, n), false);
-            if (fresh) it->second = allerase::IsProtectedFolder(it->first);
-            if (!it->second) return false;
-        }
-        return true;
-    }
+    // The system's protected folders, read once for the whole file.
+    allerase::ProtectedFolderCheck isProtected;
 
     // Every variable of the path is known here; with mustBeSafe the path is
     // no protected folder either.
@@ -260,7 +237,7 @@ struct Session {
         if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
         if (mustBeSafe)
             for (const auto& e : x.paths)
-                if (!wildcard::Has(e.path) && Protected(e)) return Why(why, L"aims at a protected folder: " + e.path);
+                if (!wildcard::Has(e.path) && isProtected(e.path)) return Why(why, L"aims at a protected folder: " + e.path);
         return true;
     }
 };
@@ -404,8 +381,9 @@ std::wstring Summary(const Result& r, const std::wstring& whereReasonsAre) {
     return s + L")";
 }
 
-Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& folders) {
+Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& given) {
     Result r;
+    const pathvars::Folders folders = pathvars::Remembering(given);
     auto refuse = [&](std::wstring why) {
         r.refused = true;
         r.error = std::move(why);
