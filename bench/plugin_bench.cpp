@@ -21,7 +21,8 @@
 //   empty seconds=S            (the dialog without plug-ins)
 //   read seconds=S plugins=N
 //   listprofile seconds=S plugins=N
-// "mix" imports, into an empty plug-in folder, a file in the shape of the
+// "mix" imports (into an empty plug-in folder) the file FILE when given,
+// else a file in the shape of the
 // community file of that size: its share of folder variables (the
 // protected bases %WinDir%, %UserProfile%, %ProgramFiles% and
 // %SystemDrive% among them), of wildcard segments and of detection by key:
@@ -256,10 +257,11 @@ std::string GenerateMix(int entries) {
     return t;
 }
 
-void Mix(int entries, int rounds) {
+void Mix(int entries, int rounds, const wchar_t* file) {
     // Nothing is installed: an empty prefix, the case the goal is set for.
     Setup s = Prepare(0, 1, {nv::ShellFolder(L"AppData"), nv::ShellFolder(L"Local AppData")});
-    nv::listfile::ReplaceBytes(s.file, GenerateMix(entries));
+    if (file) s.file = file;  // a copy of the community file itself
+    else nv::listfile::ReplaceBytes(s.file, GenerateMix(entries));
     for (int r = 0; r < rounds; ++r) {
         EmptyFolder(s.plugins);
         double t0 = Now();
@@ -316,14 +318,14 @@ void Lines(int rounds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvbench::Start(argc, 3, "plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS | mix ENTRIES ROUNDS | lines 0 ROUNDS")) return 2;
+    if (!nvbench::Start(argc, 3, "plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS | mix ENTRIES ROUNDS [FILE] | lines 0 ROUNDS")) return 2;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
     const std::wstring op = argv[1];
     const int n = _wtoi(argv[2]), rounds = _wtoi(argv[3]);
     if (op == L"import") Import(n, rounds);
     else if (op == L"list") List(n, rounds);
-    else if (op == L"mix") Mix(n, rounds);
+    else if (op == L"mix") Mix(n, rounds, argc > 4 ? argv[4] : nullptr);
     else if (op == L"lines") Lines(rounds);
     else return 2;
     return 0;
