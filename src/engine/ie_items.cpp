@@ -58,19 +58,27 @@ void TypedUrls(RunContext& ctx) {
 }
 
 void ClearUrlHistory(RunContext& ctx) {
+    // What an emptied store is counted as.
+    auto count = [&] {
+        ctx.AddKeys(15);
+        ctx.AddBytes(500000);
+    };
     // Even opening the store can create the browser's folders: a preview
     // only says that the store would be emptied.
     if (ctx.erase.preview()) {
         ctx.erase.Report(RemovalKind::UrlHistory, L"");
+        count();
         return;
     }
     ComScope com;
     auto history = keeplists::CURLHistory::Create();
-    if (!history) return;
+    if (!history) return ctx.Fail(L"Can't open the URL history");
     // Cleared even when it lists nothing: the store may hold entries its
     // enumerator does not show.
     const bool listed = history->Count() > 0;
-    if (SUCCEEDED(history->Clear()) && listed) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    if (FAILED(history->Clear())) return ctx.Fail(L"Can't clear the URL history");
+    if (listed) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    count();
 }
 
 void Cookies(RunContext& ctx) {

@@ -188,6 +188,17 @@ bool WildcardMayStandBelow(std::wstring_view parent, bool fixedFollows);
 std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vector<std::wstring>& patterns,
                                         Reach reach);
 
+// IsProtectedFolder for many paths in a row: the system's folders are read
+// once, when it is made (an import checks thousands of paths in a second).
+class ProtectedFolderCheck {
+public:
+    ProtectedFolderCheck();
+    bool operator()(std::wstring_view path) const;
+
+private:
+    std::vector<std::wstring> folders_;  // lower-cased canonical
+};
+
 // A root key itself, a key directly below a root ("Software"), a user's hive
 // and its first level under HKEY_USERS, and the class stores Software\Classes.
 bool IsProtectedKey(HKEY root, std::wstring_view subKey);

@@ -203,6 +203,7 @@ std::optional<std::wstring> SpecialDetectPath(std::wstring_view name) {
         {L"DET_MOZILLA", L"%AppData%\\Mozilla\\Firefox"},
         {L"DET_THUNDERBIRD", L"%AppData%\\Thunderbird"},
         {L"DET_OPERA", L"%AppData%\\Opera Software"},
+        {L"DET_WINDOWS", L"%WinDir%"},  // holds on every Windows
     };
     for (const auto& s : kSpecial)
         if (SameName(name, s.name)) return std::wstring(s.path);
@@ -243,6 +244,18 @@ struct Session {
         return true;
     }
 };
+
+// "FILE|C:\dir\name.log", folder and file in one field, as other readers of
+// the format take it: "FILE|C:\dir\|name.log".
+std::wstring OneFieldFile(const std::wstring& value) {
+    const size_t bar = value.find(L'|');
+    if (bar == std::wstring::npos || value.find(L'|', bar + 1) != std::wstring::npos ||
+        !SameName(Trim(std::wstring_view(value).substr(0, bar)), L"FILE"))
+        return value;
+    const size_t slash = value.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash < bar || slash + 1 == value.size()) return value;
+    return value.substr(0, slash + 1) + L"|" + value.substr(slash + 1);
+}
 
 bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) {
     c.name = e.header;
@@ -292,10 +305,11 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         case Kind::ExcludeKey: {
             // An exclusion that cannot be honoured would leave its files unguarded.
-            auto x = plugins::ParseExclude(k.value, lineWhy);
+            const std::wstring value = OneFieldFile(k.value);
+            auto x = plugins::ParseExclude(value, lineWhy);
             if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
-            c.excludes.push_back(k.value);
+            c.excludes.push_back(value);
             c.extras.excludes.push_back(std::move(*x));
             break;
         }
@@ -370,8 +384,9 @@ std::wstring Summary(const Result& r, const std::wstring& whereReasonsAre) {
     return s + L")";
 }
 
-Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& folders) {
+Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& given) {
     Result r;
+    const pathvars::Folders folders = pathvars::Remembering(given);
     auto refuse = [&](std::wstring why) {
         r.refused = true;
         r.error = std::move(why);
