@@ -307,7 +307,7 @@ void Lines(int rounds) {
             nv::engine::Counters counters;
             nv::engine::RunContext ctx{env, view, erase, counters, {}};
             double t0 = Now();
-            for (const auto& p : list) nv::engine::processshell(ctx, p);
+            for (const auto& p : list) nv::engine::processshell(ctx, p, p.Commands());
             std::printf("lines%d seconds=%.3f\n", count, Now() - t0);
             std::fflush(stdout);
         }

@@ -654,7 +654,9 @@ void RunStep(RunContext& ctx, const Step& step) {
     case Op::DeleteAllFilesInTree: addOptional(DeleteAllFilesInTree(e, folder)); break;
     case Op::DeleteExtInTree: ctx.AddBytes(DeleteExtInTree(e, folder, step.arg)); break;
     case Op::DeleteFolderInTree: ctx.AddBytes(DeleteFolderInTree(e, folder, step.arg)); break;
-    case Op::EmptyFolder: ctx.AddBytes(EmptyFolder(e, folder)); break;
+    case Op::EmptyFolder:
+        ctx.AddBytes(step.base == Base::Favorites ? EmptyFavorites(e, folder) : EmptyFolder(e, folder));
+        break;
     case Op::DeleteAllFiles: addOptional(DeleteAllFiles(e, folder)); break;
     case Op::DeleteFileInFolder: addOptional(DeleteFileInFolder(e, folder, step.arg)); break;
     case Op::DeleteExtInFolder: addOptional(DeleteExtInFolder(e, folder, step.arg)); break;

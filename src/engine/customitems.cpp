@@ -119,7 +119,7 @@ void RunCustomItems(RunContext& ctx) {
     ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
 }
 
-void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
+void processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands) {
     // A plug-in whose newer sections cannot be read or applied runs
     // nothing: a misread exclusion would leave its targets unguarded.
     const pathvars::Folders folders = RunFolders(ctx);
@@ -127,7 +127,6 @@ void processshell(RunContext& ctx, const plugins::Plugin& plugin) {
     std::optional<plugins::Exclusions> exclusions;
     if (!plugin.extras.excludes.empty()) exclusions.emplace(plugin.extras.excludes, folders);
     GuardScope guard(ctx.erase, exclusions ? &*exclusions : nullptr);
-    const std::vector<plugins::Command> commands = plugin.Commands();
     auto old = [&](bool registry) {
         for (const plugins::Command& c : commands) {
             if (ctx.erase.cancelled()) return;
@@ -161,7 +160,10 @@ void RunPlugins(RunContext& ctx) {
         // as if it were not ticked.
         if (p.extras.error.empty() && !plugins::Detected(p.extras, folders, &detected)) continue;
         ctx.view.AppendRow(p.name);
-        if (std::wstring why = p.Fault(folders); !why.empty()) {
+        std::wstring why = p.Fault(folders);
+        // A section read cut short would act on a line that is not there.
+        const std::vector<plugins::Command> commands = why.empty() ? p.Commands(&why) : std::vector<plugins::Command>{};
+        if (!why.empty()) {
             ctx.view.SetRowStatus(L"Fail, " + why);
             continue;
         }
@@ -176,7 +178,7 @@ void RunPlugins(RunContext& ctx) {
         size_t removed = 0;
         {
             CountingSink heard(ctx.erase);
-            processshell(ctx, p);
+            processshell(ctx, p, commands);
             removed = heard.removed;
         }
         ctx.view.Pump();

@@ -27,6 +27,6 @@ void RunPlugins(RunContext& ctx);
 // its exclusions. Lines with too few fields or a root outside the signed
 // 32-bit range are skipped; lines aimed at a protected key or folder, or
 // with ".." in a path, are refused and reported.
-void processshell(RunContext& ctx, const plugins::Plugin& plugin);
+void processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands);
 
 }  // namespace nv::engine

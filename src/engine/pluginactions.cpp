@@ -24,10 +24,18 @@ void RunFileKey(RunContext& ctx, const plugins::FileKey& key, const pathvars::Fo
     options.foldersOnly = true;
     options.refuseLinks = true;
     options.onLink = [&](const std::wstring& link) { ctx.erase.Refuse(link, Fate::Link); };
-    const allerase::Reach reach = key.scope == plugins::Scope::Folder    ? allerase::Reach::Folder
-                                  : key.scope == plugins::Scope::Recurse ? allerase::Reach::Tree
-                                                                         : allerase::Reach::TreeAndFolders;
+    options.guardProtected = true;
+    options.onProtected = [&](const std::wstring& path) { ctx.erase.Refuse(path, Fate::Protected); };
+    const allerase::Reach reach = plugins::ReachOf(key.scope);
     for (const pathvars::Expanded& e : pathvars::Expand(key.path, folders).paths) {
+        // The path rule on the line as the variables made it; each folder a
+        // wildcard matches is judged again below, each concrete one by the
+        // primitive.
+        if (allerase::LineRefusal(e.path, key.patterns, reach)) {
+            const bool bad = !allerase::MalformedPath(e.path).empty();
+            ctx.erase.Refuse(allerase::ShownPath(e.path), bad ? Fate::Malformed : Fate::Protected);
+            continue;
+        }
         // The folders first, then their files: deleting never disturbs the listing.
         std::vector<std::wstring> matched;
         const std::wstring_view path = e.path;

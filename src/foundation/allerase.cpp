@@ -54,19 +54,42 @@ std::wstring_view Extension(const wchar_t* name) {
     return dot == std::wstring_view::npos ? std::wstring_view() : n.substr(dot + 1);
 }
 
-// Applies the safety rules to a caller's folder. Returns the canonical path
-// to work on, or nothing when the folder is unknown (silently) or refused
-// (reported). A missing folder passes: each primitive treats it its way.
-// `profile` lets a walk that deletes matching files only into the profile.
-std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder,
+// What a primitive does in its folder: deletes files named particularly
+// directly in it (allowed in a protected folder), or anything more.
+enum class Touch { Named, Whole };
+
+Touch TouchOf(std::initializer_list<std::wstring_view> names) {
+    for (std::wstring_view n : names)
+        if (!NamesParticularly(n)) return Touch::Whole;
+    return Touch::Named;
+}
+
+// A name or pattern with a NUL or a forbidden character is refused whole,
+// never cut at it.
+bool NameRefused(EraseContext& ctx, const std::wstring& folder, std::wstring_view name) {
+    if (MalformedName(name).empty()) return false;
+    ctx.Refuse(ShownPath(folder + L"\\" + std::wstring(name)), Fate::Malformed);
+    return true;
+}
+
+// Applies the path rule to a caller's folder. Returns the canonical long
+// path to work on, or nothing when the folder is unknown (silently) or
+// refused (reported). A missing folder passes: each primitive treats it its
+// way. `profile` lets a walk that deletes matching files only into the profile.
+std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder, Touch touch,
                                   ProfileWalk profile = ProfileWalk::Refused) {
-    std::wstring canon = NormalizePath(folder);
+    if (!MalformedPath(folder).empty()) {
+        ctx.Refuse(ShownPath(folder), Fate::Malformed);
+        return std::nullopt;
+    }
+    std::wstring canon = ResolvePath(folder);
     if (canon.empty()) return std::nullopt;
     auto refuse = [&](Fate why) {
         ctx.Refuse(canon, why);
         return std::nullopt;
     };
-    if (detail::IsProtectedFolder(canon, profile)) return refuse(Fate::Protected);
+    const bool whole = touch == Touch::Whole;
+    if (whole && detail::IsProtectedFolder(canon, profile)) return refuse(Fate::Protected);
     PathBuf p(canon);
     DWORD attr = GetFileAttributesW(p.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return canon;
@@ -76,7 +99,7 @@ std::optional<std::wstring> Admit(EraseContext& ctx, const std::wstring& folder,
     if (ScopedFile h = erasefs::OpenForQuery(p.c_str())) {
         wchar_t real[MAX_PATH * 4];
         DWORD n = GetFinalPathNameByHandleW(h.get(), real, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile))
+        if (whole && n > 0 && n < MAX_PATH * 4 && detail::IsProtectedFolder(std::wstring_view(real, n), profile))
             return refuse(Fate::Protected);
     }
     return canon;
@@ -143,7 +166,7 @@ struct FileWalk {
     bool removeEmptied = false;
 
     template <typename Match>
-    Flow Walk(PathBuf& dir, const Match& match, bool* emptied = nullptr) {
+    Flow Walk(PathBuf& dir, const Match& match, bool* emptied = nullptr, int depth = 0) {
         const bool preview = run.preview();
         erasefs::Folder folder(dir);
         std::wstring subfolders;  // names, each ended by a NUL
@@ -191,7 +214,8 @@ struct FileWalk {
             at += wcslen(name) + 1;
             size_t mark = dir.Push(name);
             bool gone = false;
-            flow = Walk(dir, match, &gone);
+            if (depth < kMaxDepth) flow = Walk(dir, match, &gone, depth + 1);
+            else run.ctx.Refuse(dir.Shown(), Fate::TooDeep);
             subfoldersGone = subfoldersGone && gone;
             dir.Pop(mark);
             if (pump) run.ctx.MaybePump();
@@ -211,7 +235,7 @@ struct FileWalk {
 template <typename Match>
 double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool pump, const Match& match,
                            ProfileWalk profile = ProfileWalk::Refused) {
-    auto canon = Admit(ctx, folder, profile);
+    auto canon = Admit(ctx, folder, Touch::Whole, profile);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -221,8 +245,8 @@ double FilesIgnoringErrors(EraseContext& ctx, const std::wstring& folder, bool p
 
 template <typename Match>
 std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& folder, bool recurse, bool pump,
-                                        const Match& match) {
-    auto canon = Admit(ctx, folder);
+                                        Touch touch, const Match& match) {
+    auto canon = Admit(ctx, folder, recurse ? Touch::Whole : touch);
     if (!canon || MissingInPreview(ctx, *canon)) return std::nullopt;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -236,7 +260,7 @@ std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& f
 // folder holding one survives. Errors are ignored. In preview it returns
 // whether everything below would go (the caller then records the folder
 // as one entry); otherwise it records the parts that would.
-bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
+bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, int depth = 0) {
     const bool preview = run.preview();
     erasefs::Folder folder(dir);
     bool cancelled = false;
@@ -267,7 +291,9 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        bool sub = DeleteTree(run, dir, fd.dwFileAttributes, force);
+        bool sub = false;
+        if (depth < kMaxDepth) sub = DeleteTree(run, dir, fd.dwFileAttributes, force, depth + 1);
+        else run.ctx.Refuse(dir.Shown(), Fate::TooDeep);
         dir.Pop(mark);
         if (!sub) whole = false;
         else if (preview) goneFolders.emplace_back(fd.cFileName);
@@ -297,7 +323,7 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force) {
 // Matching subfolders of this level are deleted first, then the others are
 // searched. A matching folder is not searched again, even when part of it
 // survived: all of it was counted already.
-void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
+void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name, int depth = 0) {
     std::wstring others;
     erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
         if (run.ctx.cancelled()) return false;
@@ -324,12 +350,13 @@ void FoldersInTree(Run& run, PathBuf& dir, const std::wstring& name) {
         const wchar_t* sub = others.c_str() + at;
         at += wcslen(sub) + 1;
         size_t mark = dir.Push(sub);
-        FoldersInTree(run, dir, name);
+        if (depth < kMaxDepth) FoldersInTree(run, dir, name, depth + 1);
+        else run.ctx.Refuse(dir.Shown(), Fate::TooDeep);
         dir.Pop(mark);
     }
 }
 
-double SizeOfTree(PathBuf& dir) {
+double SizeOfTree(PathBuf& dir, int depth = 0) {
     double total = 0;
     erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
         if (erasefs::IsLink(fd)) return true;
@@ -338,20 +365,24 @@ double SizeOfTree(PathBuf& dir) {
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        total += SizeOfTree(dir);
+        if (depth < kMaxDepth) total += SizeOfTree(dir, depth + 1);
         dir.Pop(mark);
         return true;
     });
     return total;
 }
 
+double Empty(EraseContext& ctx, const std::wstring& folder, ProfileWalk own);
+
 }  // namespace
 
 double DeleteFileInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    if (NameRefused(ctx, folder, name)) return 0;
     return FilesIgnoringErrors(ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
 }
 
 double DeleteFileInTreeAnyCase(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
+    if (NameRefused(ctx, folder, name)) return 0;
     const std::wstring lower = ToLower(name);
     return FilesIgnoringErrors(
         ctx, folder, true, [&](const WIN32_FIND_DATAW& fd) { return LowerEquals(fd.cFileName, lower); },
@@ -359,16 +390,18 @@ double DeleteFileInTreeAnyCase(EraseContext& ctx, const std::wstring& folder, co
 }
 
 std::optional<double> DeleteAllFilesInTree(EraseContext& ctx, const std::wstring& folder) {
-    return FilesUntilFailure(ctx, folder, true, false, [](const WIN32_FIND_DATAW&) { return true; });
+    return FilesUntilFailure(ctx, folder, true, false, Touch::Whole, [](const WIN32_FIND_DATAW&) { return true; });
 }
 
 double DeleteExtInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext) {
+    if (NameRefused(ctx, folder, ext)) return 0;
     return FilesIgnoringErrors(ctx, folder, false,
                                [&](const WIN32_FIND_DATAW& fd) { return LowerEquals(Extension(fd.cFileName), ext); });
 }
 
 double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-    auto canon = Admit(ctx, folder);
+    if (NameRefused(ctx, folder, name)) return 0;
+    auto canon = Admit(ctx, folder, Touch::Whole);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -376,8 +409,15 @@ double DeleteFolderInTree(EraseContext& ctx, const std::wstring& folder, const s
     return run.bytes;
 }
 
-double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
-    auto canon = Admit(ctx, folder);
+double EmptyFolder(EraseContext& ctx, const std::wstring& folder) { return Empty(ctx, folder, ProfileWalk::Refused); }
+
+double EmptyFavorites(EraseContext& ctx, const std::wstring& folder) {
+    return Empty(ctx, folder, ProfileWalk::Favorites);
+}
+
+namespace {
+double Empty(EraseContext& ctx, const std::wstring& folder, ProfileWalk own) {
+    auto canon = Admit(ctx, folder, Touch::Whole, own);
     if (!canon) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -390,13 +430,18 @@ double EmptyFolder(EraseContext& ctx, const std::wstring& folder) {
     if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);
     return run.bytes;
 }
+}  // namespace
 
 double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
+    if (!MalformedPath(path).empty()) {
+        ctx.Refuse(ShownPath(path), Fate::Malformed);
+        return 0;
+    }
     size_t cut = path.find_last_of(L"\\/");
     if (cut == std::wstring::npos) return 0;
     const std::wstring name = path.substr(cut + 1);
     if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) return 0;
-    std::wstring canon = NormalizePath(path.substr(0, cut + 1));
+    std::wstring canon = ResolvePath(path.substr(0, cut + 1));
     if (canon.empty()) return 0;
     Run run{ctx};
     PathBuf dir(canon);
@@ -421,7 +466,7 @@ double DeleteOneFile(EraseContext& ctx, const std::wstring& path) {
 }
 
 double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder) {
-    auto canon = Admit(ctx, folder);
+    auto canon = Admit(ctx, folder, Touch::Whole);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     PathBuf dir(*canon);
     DWORD attr = GetFileAttributesW(dir.c_str());
@@ -434,8 +479,13 @@ double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder) {
 
 double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const std::vector<std::wstring>& patterns,
                            Reach reach) {
+    for (const std::wstring& p : patterns)
+        if (NameRefused(ctx, folder, p)) return 0;
     const std::vector<wildcard::Pattern> compiled(patterns.begin(), patterns.end());
-    auto canon = Admit(ctx, folder);
+    Touch touch = reach == Reach::Folder ? Touch::Named : Touch::Whole;
+    for (const std::wstring& p : patterns)
+        if (!NamesParticularly(p)) touch = Touch::Whole;
+    auto canon = Admit(ctx, folder, touch);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -451,7 +501,7 @@ double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const 
 
 double DeleteFilesInFolderExcept(EraseContext& ctx, const std::wstring& folder,
                                  const std::function<bool(const wchar_t* name)>& keep) {
-    auto canon = Admit(ctx, folder);
+    auto canon = Admit(ctx, folder, Touch::Whole);
     if (!canon || MissingInPreview(ctx, *canon)) return 0;
     Run run{ctx};
     PathBuf dir(*canon);
@@ -460,22 +510,24 @@ double DeleteFilesInFolderExcept(EraseContext& ctx, const std::wstring& folder,
 }
 
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder) {
-    return FilesUntilFailure(ctx, folder, false, false, [](const WIN32_FIND_DATAW&) { return true; });
+    return FilesUntilFailure(ctx, folder, false, false, Touch::Whole, [](const WIN32_FIND_DATAW&) { return true; });
 }
 
 std::optional<double> DeleteFileInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-    return FilesUntilFailure(ctx, folder, false, true,
+    if (NameRefused(ctx, folder, name)) return std::nullopt;
+    return FilesUntilFailure(ctx, folder, false, true, TouchOf({name}),
                              [&](const WIN32_FIND_DATAW& fd) { return name == fd.cFileName; });
 }
 
 std::optional<double> DeleteExtInFolder(EraseContext& ctx, const std::wstring& folder, const std::wstring& ext) {
-    return FilesUntilFailure(ctx, folder, false, true, [&](const WIN32_FIND_DATAW& fd) {
+    if (NameRefused(ctx, folder, ext)) return std::nullopt;
+    return FilesUntilFailure(ctx, folder, false, true, TouchOf({L"*." + ext}), [&](const WIN32_FIND_DATAW& fd) {
         return LowerEquals(Extension(fd.cFileName), ext);
     });
 }
 
 double FolderSize(const std::wstring& folder) {
-    std::wstring canon = NormalizePath(folder);
+    std::wstring canon = ResolvePath(folder);
     if (canon.empty()) return 0;
     PathBuf dir(canon);
     DWORD attr = GetFileAttributesW(dir.c_str());

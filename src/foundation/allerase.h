@@ -22,9 +22,12 @@
 //    reported as Refused, their targets survive;
 //  - an unknown folder (empty, relative such as "Error\Cache") is left
 //    alone: nothing is deleted, created or counted, as for a missing folder;
-//  - protected targets are refused: drive roots, the Windows folder, the
-//    user profile folder, the Program Files folders and every folder above
-//    them; registry roots and keys directly below a root.
+//  - a malformed path or name (a NUL, a character no path may hold) is
+//    refused, never cut at the bad character;
+//  - protected folders (IsProtectedFolder) are refused, except that files
+//    named particularly may be deleted directly in them (NamesParticularly);
+//    registry roots and keys directly below a root are refused;
+//  - every walk stops at kMaxDepth levels: deeper folders are refused.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +41,9 @@
 #include "foundation/erase.h"
 
 namespace nv::allerase {
+
+// How many folder levels below its start a walk enters.
+inline constexpr int kMaxDepth = 200;
 
 // Deletes every file named exactly `name` (case counts) in the tree. Errors
 // ignored; a missing folder gives 0. Yields to the message loop.
@@ -78,6 +84,10 @@ enum class Reach {
 // ignored. Yields to the message loop.
 double DeleteMatchingFiles(EraseContext& ctx, const std::wstring& folder, const std::vector<std::wstring>& patterns,
                            Reach reach);
+
+// EmptyFolder for the built-in IE Favorites item: the user's Favorites
+// folder itself, protected for every other action, may be emptied.
+double EmptyFavorites(EraseContext& ctx, const std::wstring& folder);
 
 // The files directly in the folder (no recursion); first failure ends it.
 std::optional<double> DeleteAllFiles(EraseContext& ctx, const std::wstring& folder);
@@ -131,9 +141,52 @@ std::wstring NormalizePath(std::wstring_view path);
 // Empty, relative or otherwise not absolute: such a folder is unknown.
 bool IsUnknownFolder(std::wstring_view path);
 
-// A drive or share root, the Windows folder, the user profile folder, a
-// Program Files folder, or any folder above one of them.
+// --- The path rule ------------------------------------------------------
+// One rule for every deleting action, judged on the concrete folder after
+// every expansion (variables, wildcards, ".", "..", separators, trailing
+// dots and blanks, letter case, 8.3 short names, "\\?\" and "\\.\" forms).
+// Protected folders are never removed, emptied, walked or matched by a
+// wildcard segment; in them only files named particularly (an exact name,
+// or a pattern with a fixed extension that is no program file's) may be
+// deleted, without recursion. docs/ARCHITECTURE.md, "The path rule".
+
+// A drive or share root; the Windows folder, System32, SysWOW64, WinSxS;
+// the Program Files folders; ProgramData; the Users folder and every profile
+// in it (Public and Default included) with its known folders (AppData and
+// its Roaming, Local and LocalLow, Documents, Desktop, Downloads, Pictures,
+// Music, Videos, Favorites, Start Menu, Startup, SendTo, Templates); the
+// program's own folder and its plus-in folder; or any folder above one of
+// them.
 bool IsProtectedFolder(std::wstring_view path);
+
+// NormalizePath with each existing 8.3 short name replaced by its long name
+// (the part of the path that exists is resolved, the rest kept).
+std::wstring ResolvePath(std::wstring_view path);
+
+// Why the path is malformed (a NUL or a character no path may hold); ""
+// when it is not. "*" and "?" are the caller's to judge.
+std::wstring MalformedPath(std::wstring_view path);
+// The same for one file name or pattern ("\" and "/" too).
+std::wstring MalformedName(std::wstring_view name);
+// The path as a listing may show it: a NUL as "<NUL>", control characters as "?".
+std::wstring ShownPath(std::wstring_view path);
+
+// An exact name, or a pattern with a fixed extension that is no program
+// file's ("*.log", "thumbs*.db"; not "*.*", "*", "*.dll", "*.l?g").
+bool NamesParticularly(std::wstring_view pattern);
+
+// Whether a wildcard segment may match the folders of `parent`: not when
+// `parent` is protected, unless a fixed segment follows the wildcard
+// ("...\User Data\*\Cache").
+bool WildcardMayStandBelow(std::wstring_view parent, bool fixedFollows);
+
+// Why a line that deletes the files matching `patterns` in `folder` (with
+// variables expanded, wildcards allowed in any segment) may not act here;
+// nothing when it may. The import and the run both ask it. Folders below
+// the first wildcard are judged again by the run as the wildcard matches
+// them, and every concrete folder by the primitives.
+std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vector<std::wstring>& patterns,
+                                        Reach reach);
 
 // IsProtectedFolder for many paths in a row: the system's folders are read
 // once, when it is made (an import checks thousands of paths in a second).
@@ -158,7 +211,8 @@ std::wstring KeyText(HKEY root, std::wstring_view subKey);
 namespace detail {
 // Whether a primitive may walk the user profile folder itself (only one
 // that deletes matching files below it, never the folder, may).
-enum class ProfileWalk { Refused, Allowed };
+// The IE Favorites item may also empty the user's Favorites folder itself.
+enum class ProfileWalk { Refused, Allowed, Favorites };
 bool IsProtectedFolder(std::wstring_view path, ProfileWalk profile);
 // True when running under Wine, where a Unix symbolic link to a file looks
 // like a plain file and deleting it deletes its target.

@@ -44,6 +44,8 @@ enum class Fate : unsigned char {
     Failed,          // left: any other error
     Link,            // left alone: a link, never followed
     Protected,       // left alone: a protected folder or key
+    Malformed,       // left alone: a path holding a NUL or a character no path may hold
+    TooDeep,         // left alone: deeper than any walk goes
     KeptOtherNames,  // removed, not overwritten: other hard links keep its content
     KeptInUse,       // removed, not overwritten: it could not be opened for writing
     KeptUnmapped,    // removed, not overwritten: where its data lies is unknown (sparse, compressed)

@@ -73,6 +73,14 @@ struct Walker {
             if (a != INVALID_FILE_ATTRIBUTES) Enter(next, a, i + 1);
             return;
         }
+        if (options.guardProtected) {
+            bool fixedFollows = false;
+            for (size_t j = i + 1; j < segments.size() && !fixedFollows; ++j) fixedFollows = !Has(segments[j]);
+            if (!allerase::WildcardMayStandBelow(path, fixedFollows)) {
+                if (options.onProtected) options.onProtected(Join(path, seg));
+                return;
+            }
+        }
         Pattern pattern(seg);
         WIN32_FIND_DATAW fd;
         ScopedFind find(FindFirstFileExW(Long(Join(path, L"*")).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,

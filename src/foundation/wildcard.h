@@ -45,6 +45,11 @@ struct MatchOptions {
     // onLink and neither entered nor matched.
     bool refuseLinks = false;
     std::function<void(const std::wstring&)> onLink;
+    // A wildcard segment that would match the folders of a protected folder
+    // with no fixed segment after it (allerase::WildcardMayStandBelow) is
+    // not expanded: parent + "\" + segment goes to onProtected.
+    bool guardProtected = false;
+    std::function<void(const std::wstring&)> onProtected;
 };
 void ForEachMatch(std::wstring_view base, std::wstring_view relative, const MatchOptions& options,
                   const std::function<bool(const std::wstring& path, DWORD attributes)>& found);

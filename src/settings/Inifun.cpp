@@ -22,9 +22,22 @@ std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section,
     return TrimBlanks(v);
 }
 
-SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file) {
-    std::vector<wchar_t> buf(32767, L'\0');
-    DWORD n = GetPrivateProfileSectionW(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file, bool* cut) {
+    // A buffer too small comes back filled to its size - 2 with the last
+    // line cut: read again in a larger one, and never hand out a cut read.
+    constexpr DWORD kLargest = 16u * 1024 * 1024;
+    std::vector<wchar_t> buf;
+    DWORD n = 0;
+    for (DWORD size = 32767;; size *= 4) {
+        buf.assign(size, L'\0');
+        n = GetPrivateProfileSectionW(section.c_str(), buf.data(), size, file.c_str());
+        if (n + 2 < size) break;
+        if (size >= kLargest) {
+            if (cut) *cut = true;
+            return std::nullopt;
+        }
+    }
+    if (cut) *cut = false;
     std::vector<std::wstring> lines;
     size_t i = 0;
     while (i < n) {

@@ -18,11 +18,12 @@ bool WriteIniValue(const std::wstring& file, const std::wstring& section, const 
 // missing file, section or key.
 std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 
-// The key=value lines of a section in file order. A list that was never
-// filled (missing file or section, or an empty section) is nullopt; test it
-// with IsArraryEmpty before walking it.
+// The key=value lines of a section in file order, read whole however long
+// the section is. A list that was never filled (missing file or section, an
+// empty section, or one too long to read whole: then `cut` says so) is
+// nullopt; test it with IsArraryEmpty before walking it.
 using SectionLines = std::optional<std::vector<std::wstring>>;
-SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file);
+SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file, bool* cut = nullptr);
 
 }  // namespace nv::Inifun
 

@@ -31,7 +31,9 @@ Exclusions::Exclusions(const std::vector<Exclude>& excludes, const pathvars::Fol
         std::vector<wildcard::Pattern> names;
         for (const auto& n : x.patterns) names.emplace_back(n);
         for (const auto& e : pathvars::Expand(x.folder, folders).paths) {
-            std::wstring canon = allerase::NormalizePath(e.path);
+            // Walks hear long names: a folder given by its 8.3 short name is
+            // compared in its long form, as far as it exists.
+            std::wstring canon = allerase::ResolvePath(e.path);
             if (canon.empty()) continue;
             FileRule rule{x.kind == Exclude::Kind::Path, {}, names};
             for (const auto& s : Segments(canon)) rule.folder.emplace_back(s);
@@ -48,7 +50,8 @@ std::optional<std::wstring> UnresolvedExclusion(const std::vector<Exclude>& excl
 
 bool Exclusions::KeepsFile(std::wstring_view path) const {
     if (files_.empty()) return false;
-    const std::vector<std::wstring> parts = Segments(path);
+    const std::vector<std::wstring> parts = Segments(path.find(L'~') == std::wstring_view::npos ? std::wstring(path)
+                                                                                              : allerase::ResolvePath(path));
     if (parts.empty()) return false;
     const std::wstring& name = parts.back();
     const size_t depth = parts.size() - 1;  // segments of the file's folder

@@ -52,10 +52,12 @@ std::optional<IniFile> IniFile::Load(const std::wstring& path) {
 IniFile IniFile::Parse(std::wstring_view text) {
     IniFile ini;
     ini.sections.push_back({});  // lines before the first header belong to no section
-    size_t at = 0;
+    size_t at = 0, lineNo = 0;
     while (at < text.size()) {
         size_t end = text.find(L'\n', at);
         if (end == std::wstring_view::npos) end = text.size();
+        ++lineNo;
+        if (!ini.nulLine && text.substr(at, end - at).find(L'\0') != std::wstring_view::npos) ini.nulLine = lineNo;
         std::wstring_view line = Trim(text.substr(at, end - at));
         at = end + 1;
         if (line.empty()) continue;

@@ -40,6 +40,8 @@ public:
     std::vector<std::wstring> Lines(std::wstring_view section) const;
 
     std::vector<Section> sections;
+    // The first line (from 1) holding a NUL character; 0 when none does.
+    size_t nulLine = 0;
 };
 
 // The text of a file's bytes: UTF-16 (either byte order) or UTF-8 with a

@@ -184,6 +184,12 @@ bool ClimbsUp(std::wstring_view path) {
     return false;
 }
 
+allerase::Reach ReachOf(Scope scope) {
+    return scope == Scope::Folder    ? allerase::Reach::Folder
+           : scope == Scope::Recurse ? allerase::Reach::Tree
+                                     : allerase::Reach::TreeAndFolders;
+}
+
 bool Extras::Imported() const { return SameName(source.format, kWinapp2Format); }
 
 HKEY ParseRoot(std::wstring_view name) {

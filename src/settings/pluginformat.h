@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/allerase.h"
 #include "foundation/pathvars.h"
 
 namespace nv::inifile {
@@ -34,6 +35,9 @@ class IniFile;
 namespace nv::plugins {
 
 enum class Scope { Folder, Recurse, RemoveSelf };
+
+// How far a [filekey] line's flag reaches.
+allerase::Reach ReachOf(Scope scope);
 
 struct FileKey {
     std::wstring path;                   // %VAR% and wildcards allowed in any segment

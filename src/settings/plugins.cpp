@@ -46,6 +46,10 @@ Plugin Read(const std::wstring& file, const std::wstring& fileName) {
     p.description = p.name + L" " + p.version + L" " + ShortValue(ini, L"dec", L"decs");
     p.enabled = profile::IsTextFlagOn(ShortValue(ini, L"swich", L"on"));
     p.extras = ReadExtras(ini);
+    // The profile functions end a line at a NUL and read the rest as a line
+    // of its own: such a file is not acted on at all.
+    if (ini.nulLine && p.extras.error.empty())
+        p.extras.error = L"line " + std::to_wstring(ini.nulLine) + L" holds a NUL character";
     return p;
 }
 
@@ -72,10 +76,15 @@ const wchar_t* SectionName(Section s) {
     return L"";
 }
 
-std::vector<Command> Plugin::Commands() const {
+std::vector<Command> Plugin::Commands(std::wstring* why) const {
     std::vector<Command> out;
     for (Section s : kSections) {
-        Inifun::SectionLines lines = Inifun::ReadIniSection(SectionName(s), file);
+        bool cut = false;
+        Inifun::SectionLines lines = Inifun::ReadIniSection(SectionName(s), file, &cut);
+        if (cut) {
+            if (why) *why = L"section [" + std::wstring(SectionName(s)) + L"] is too long to read whole";
+            return {};
+        }
         if (IsArraryEmpty(lines)) continue;
         for (const auto& line : *lines) out.push_back({s, Split(LineValue(line), L',')});
     }

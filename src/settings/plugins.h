@@ -49,8 +49,9 @@ struct Plugin {
     std::wstring Fault(const pathvars::Folders& folders) const;
 
     // Its cleaning lines, read from the file now: every regtree line first,
-    // then reg, file, fileext and folder, each section in file order.
-    std::vector<Command> Commands() const;
+    // then reg, file, fileext and folder, each section in file order. None
+    // when a section is too long to read whole (`why` then says which).
+    std::vector<Command> Commands(std::wstring* why = nullptr) const;
 };
 
 // The plug-ins directly in the folder (no subfolders) whose extension is

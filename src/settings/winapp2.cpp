@@ -227,17 +227,20 @@ bool Why(std::wstring& why, std::wstring text) {
 struct Session {
     const pathvars::Folders& folders;
     plugins::DetectCache detected;
-    // The system's protected folders, read once for the whole file.
-    allerase::ProtectedFolderCheck isProtected;
 
-    // Every variable of the path is known here; with mustBeSafe the path is
-    // no protected folder either.
-    bool CheckPath(const std::wstring& path, bool mustBeSafe, std::wstring& why) {
+    // Every variable of the path is known here.
+    bool CheckPath(const std::wstring& path, std::wstring& why) {
         auto x = pathvars::Expand(path, folders);
         if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
-        if (mustBeSafe)
-            for (const auto& e : x.paths)
-                if (!wildcard::Has(e.path) && isProtected(e.path)) return Why(why, L"aims at a protected folder: " + e.path);
+        return true;
+    }
+
+    // The path rule, as the run will apply it (allerase.h).
+    bool MayAct(const plugins::FileKey& f, std::wstring& why) {
+        if (!CheckPath(f.path, why)) return false;
+        for (const auto& e : pathvars::Expand(f.path, folders).paths)
+            if (auto refusal = allerase::LineRefusal(e.path, f.patterns, plugins::ReachOf(f.scope)))
+                return Why(why, L"refused: " + *refusal);
         return true;
     }
 };
@@ -286,7 +289,7 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         case Kind::FileKey: {
             auto f = plugins::ParseFileKey(k.value, lineWhy);
-            if (!f || !session.CheckPath(f->path, true, lineWhy)) return Why(why, k.name + L": " + lineWhy);
+            if (!f || !session.MayAct(*f, lineWhy)) return Why(why, k.name + L": " + lineWhy);
             c.filekeys.push_back(k.value);
             c.extras.filekeys.push_back(std::move(*f));
             break;
@@ -304,7 +307,7 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
             // An exclusion that cannot be honoured would leave its files unguarded.
             const std::wstring value = OneFieldFile(k.value);
             auto x = plugins::ParseExclude(value, lineWhy);
-            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, false, lineWhy)))
+            if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
             c.excludes.push_back(value);
             c.extras.excludes.push_back(std::move(*x));
@@ -405,7 +408,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
     const std::wstring sourceFile = BaseName(file);
     CreateDirectoryW(pluginFolder.c_str(), nullptr);
     std::set<std::wstring> seen, written;  // entries, lower-cased file paths
-    Session session{folders, {}, {}};
+    Session session{folders, {}};
     r.total = static_cast<int>(parsed->entries.size());
     for (const Entry& e : parsed->entries) {
         Converted c;

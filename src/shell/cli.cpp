@@ -70,11 +70,38 @@ public:
     std::vector<Row> rows;
 };
 
+// A refused target is printed once its reason is heard (right after it),
+// as a fourth field: "refused TAB target TAB 0 TAB protected".
 class PrintingSink : public EraseSink {
 public:
+    ~PrintingSink() override { Flush(); }
     void OnRemoval(const Removal& r) override {
-        WriteLine(std::wstring(RemovalKindName(r.kind)) + L"\t" + r.target + L"\t" + NumberText(r.bytes));
+        Flush();
+        std::wstring line = std::wstring(RemovalKindName(r.kind)) + L"\t" + r.target + L"\t" + NumberText(r.bytes);
+        if (r.kind == RemovalKind::Refused) {
+            pending_ = std::move(line);
+            pendingTarget_ = r.target;
+        } else {
+            WriteLine(line);
+        }
     }
+    void OnFate(const std::wstring& target, double, Fate fate) override {
+        if (pending_.empty() || target != pendingTarget_) return;
+        const wchar_t* why = fate == Fate::Link        ? L"link"
+                             : fate == Fate::Protected ? L"protected"
+                             : fate == Fate::Malformed ? L"malformed"
+                             : fate == Fate::TooDeep   ? L"too deep"
+                                                       : L"";
+        WriteLine(pending_ + L"\t" + why);
+        pending_.clear();
+    }
+    void Flush() {
+        if (!pending_.empty()) WriteLine(pending_);
+        pending_.clear();
+    }
+
+private:
+    std::wstring pending_, pendingTarget_;
 };
 
 void Usage(void (*write)(const std::wstring&)) {
@@ -111,6 +138,7 @@ int CleanOrPreview(bool preview) {
     if (preview) options.sink = &sink;
     engine::RunEnd end = engine::CleanNow(view, env, counters, unattended, options);
     prompts::Install(nullptr);
+    sink.Flush();
     if (end == engine::RunEnd::Refused) {
         WriteError(L"Another cleaning run is in progress.");
         return kRunInProgress;

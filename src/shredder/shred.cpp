@@ -86,6 +86,8 @@ std::wstring FateText(Fate fate) {
     case Fate::Failed: return L"Left: could not be deleted";
     case Fate::Link: return L"Left: a link, never followed";
     case Fate::Protected: return L"Left: a protected folder";
+    case Fate::Malformed: return L"Left: a malformed path";
+    case Fate::TooDeep: return L"Left: too deep";
     case Fate::KeptOtherNames: return L"Deleted, not overwritten: other hard links keep its content";
     case Fate::KeptInUse: return L"Deleted, not overwritten: in use";
     case Fate::KeptUnmapped: return L"Deleted, not overwritten: sparse or compressed";
@@ -121,11 +123,13 @@ std::optional<Entry> Describe(const std::wstring& path) {
 std::wstring Refusal(const std::wstring& path) {
     std::wstring canon = Canonical(path);
     if (canon.empty()) return L"Left: not a full path";
-    if (allerase::IsProtectedFolder(canon)) return L"Left: a protected folder, never shredded";
-    // The program itself, and any folder that holds it.
+    // The program itself, and any folder that holds it (protected too, but
+    // this says more).
     const std::wstring app = allerase::NormalizePath(AppFolder());
-    if (!app.empty() && (SamePath(canon, app) || Below(canon, app) || Below(app, canon)))
+    const bool root = canon.size() <= 3;  // "C:\": protected first of all
+    if (!root && !app.empty() && (SamePath(canon, app) || Below(canon, app) || Below(app, canon)))
         return L"Left: part of this program";
+    if (allerase::IsProtectedFolder(canon)) return L"Left: a protected folder, never shredded";
     return L"";
 }
 

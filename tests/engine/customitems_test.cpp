@@ -198,7 +198,7 @@ TEST_F(CustomRun, PluginRootsAreNumbersInAnyOfTheirForms) {
 
 TEST_F(CustomRun, PluginLinesAtProtectedTargetsAreRefusedAndChangeNothing) {
     nvtest::ScratchDir profileDir(L"profile");
-    nvtest::WriteFile(profileDir / L"doc.txt", 5);
+    nvtest::WriteFile(profileDir / L"doc.dll", 5);
     nvtest::WriteFile(data_ / L"outside\\precious.txt", 6);
     nvtest::WriteFile(data_ / L"inside\\x.txt", 7);
     const std::wstring top = L"NorvaleTop-" + std::to_wstring(GetCurrentProcessId());
@@ -209,12 +209,11 @@ TEST_F(CustomRun, PluginLinesAtProtectedTargetsAreRefusedAndChangeNothing) {
                        "[regtree]\r\n1=-2147483647," + A(top) + "\r\n2=&H80000001,\r\n"
                        "[reg]\r\n1=-2147483647," + A(top) + ",v\r\n"
                        "[folder]\r\n1=" + p + ",\r\n2=" + in + ",\\..\\outside\r\n3=" + in + ",\\ .. \\outside\r\n"
-                       "[fileext]\r\n1=" + in + ",\\..\\outside,txt\r\n"
-                       "[file]\r\n1=" + p + ",,doc.txt\r\n");
+                       "[fileext]\r\n1=" + in + ",\\..\\outside,txt\r\n2=" + p + ",,dll\r\n");
     RecordingSink sink;
     Run(false, &sink);
     EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
-    EXPECT_TRUE(Exists(profileDir / L"doc.txt"));
+    EXPECT_TRUE(Exists(profileDir / L"doc.dll"));  // a program file, even named by extension
     EXPECT_TRUE(Exists(data_ / L"outside\\precious.txt"));
     EXPECT_TRUE(Exists(data_ / L"inside\\x.txt"));
     EXPECT_EQ(sink.Count(RemovalKind::Refused), 8u);

@@ -8,7 +8,13 @@
 #include <functional>
 
 #include "erase_helpers.h"
+#include <shlobj.h>
+#include <knownfolders.h>
+
+#include <algorithm>
+
 #include "foundation/Normal.h"
+#include "foundation/apppath.h"
 #include "foundation/text.h"
 #include "foundation/allerase.h"
 #include "planted_links.h"
@@ -53,13 +59,79 @@ TEST(IsProtectedFolder, RootsSystemFoldersTheProfileAndWhatIsAboveThem) {
     std::wstring prof = nv::FromUtf8(profile);
     EXPECT_TRUE(IsProtectedFolder(prof));
     EXPECT_TRUE(IsProtectedFolder(prof.substr(0, prof.find_last_of(L'\\'))));  // C:\users holds it
-    EXPECT_FALSE(IsProtectedFolder(prof + L"\\AppData"));
+    EXPECT_FALSE(IsProtectedFolder(prof + L"\\AppData\\Local\\Vendor"));
     EXPECT_FALSE(IsProtectedFolder(L"Error\\Cache"));  // unknown, not protected
 
     wchar_t pf[MAX_PATH];
     ASSERT_GT(GetEnvironmentVariableW(L"ProgramFiles", pf, MAX_PATH), 0u);
     EXPECT_TRUE(IsProtectedFolder(pf));
     EXPECT_FALSE(IsProtectedFolder(std::wstring(pf) + L"\\Vendor\\Cache"));
+}
+
+// Every protected folder in every spelling is refused as a whole and as the
+// parent of a wildcard; one folder below each may be cleaned.
+TEST(PathRule, EveryProtectedFolderInEverySpelling) {
+    auto known = [](REFKNOWNFOLDERID id) {
+        PWSTR p = nullptr;
+        std::wstring out = SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &p)) ? p : L"";
+        CoTaskMemFree(p);
+        return out;
+    };
+    ScratchDir app(L"ruleapp");  // the test's own folder lies outside drive C
+    nv::SetAppFolderForTests(app.path());
+    std::unique_ptr<void, void (*)(void*)> restore(&app, [](void*) { nv::SetAppFolderForTests(L""); });
+    wchar_t win[MAX_PATH];
+    GetWindowsDirectoryW(win, MAX_PATH);
+    const std::wstring w = win, profile = known(FOLDERID_Profile);
+    const std::wstring users = profile.substr(0, profile.find_last_of(L'\\'));
+    std::vector<std::wstring> folders = {L"C:\\", w, w + L"\\System32", w + L"\\SysWOW64", w + L"\\WinSxS",
+                                         known(FOLDERID_ProgramFiles), known(FOLDERID_ProgramFilesX86),
+                                         known(FOLDERID_ProgramData), users, users + L"\\Public", profile,
+                                         nv::AppFolder(), nv::AppFolder() + L"\\plus-in"};
+    for (const wchar_t* rel : {L"AppData", L"AppData\\Roaming", L"AppData\\Local", L"AppData\\LocalLow", L"Documents",
+                               L"Desktop", L"Downloads", L"Pictures", L"Music", L"Videos", L"Favorites",
+                               L"AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
+                               L"AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+                               L"AppData\\Roaming\\Microsoft\\Windows\\SendTo", L"AppData\\Roaming\\Microsoft\\Windows\\Templates"})
+        folders.push_back(profile + L"\\" + rel);
+    const std::vector<std::wstring> all = {L"*.*"};
+    for (const std::wstring& f : folders) {
+        ASSERT_FALSE(f.empty());
+        CreateDirectoryW(f.c_str(), nullptr);  // a short name exists only for a folder that does
+        wchar_t shortName[MAX_PATH] = {};
+        if (!GetShortPathNameW(f.c_str(), shortName, MAX_PATH)) wcscpy(shortName, f.c_str());
+        std::wstring slashes = f;
+        std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
+        for (const std::wstring& spelling :
+             {f, nv::ToLower(f), slashes, f + L"\\", f + L". \\", f + L"\\sub\\..", L"\\\\?\\" + f, L"\\\\.\\" + f,
+              std::wstring(shortName)}) {
+            SCOPED_TRACE(nvtest::Narrow(spelling));
+            EXPECT_TRUE(IsProtectedFolder(spelling));
+            for (Reach reach : {Reach::Folder, Reach::Tree, Reach::TreeAndFolders})
+                EXPECT_TRUE(LineRefusal(spelling, all, reach).has_value());
+            EXPECT_TRUE(LineRefusal(spelling + L"\\*", all, Reach::Folder).has_value());
+            EXPECT_TRUE(LineRefusal(spelling + L"\\*\\*", all, Reach::Folder).has_value());
+            // Files named particularly, directly in it, may go.
+            EXPECT_FALSE(LineRefusal(spelling, {L"*.log", L"setupact.log"}, Reach::Folder).has_value());
+            EXPECT_TRUE(LineRefusal(spelling, {L"*.log"}, Reach::Tree).has_value());
+            EXPECT_TRUE(LineRefusal(spelling, {L"*.dll"}, Reach::Folder).has_value());
+        }
+        const std::wstring below = f + (f.back() == L'\\' ? L"" : L"\\") + L"NvVendor";
+        EXPECT_FALSE(IsProtectedFolder(below)) << nvtest::Narrow(below);
+        EXPECT_FALSE(LineRefusal(below, all, Reach::TreeAndFolders).has_value()) << nvtest::Narrow(below);
+        EXPECT_FALSE(LineRefusal(f + L"\\*\\Cache", all, Reach::TreeAndFolders).has_value()) << nvtest::Narrow(f);
+    }
+    // The wildcard cases of hand-written plug-ins and imports.
+    const std::wstring local = known(FOLDERID_LocalAppData), roaming = known(FOLDERID_RoamingAppData);
+    for (const std::wstring& ok : {local + L"\\Google\\Chrome\\User Data\\*\\Cache",
+                                   roaming + L"\\Mozilla\\Firefox\\Profiles\\*\\cache2", users + L"\\*\\AppData\\Local\\Temp",
+                                   std::wstring(L"C:\\NvData\\*"), std::wstring(L"C:\\NvData\\*\\*")})
+        EXPECT_FALSE(LineRefusal(ok, all, Reach::TreeAndFolders).has_value()) << nvtest::Narrow(ok);
+    for (const std::wstring& bad : {std::wstring(L"C:\\*"), std::wstring(L"C:\\*\\*"), w + L"\\*", profile + L"\\*",
+                                    roaming + L"\\*", users + L"\\*\\*", std::wstring(L"C:\\NvData\\a\0b", 13),
+                                    std::wstring(L"C:\\NvData\\a|b")})
+        EXPECT_TRUE(LineRefusal(bad, all, Reach::Folder).has_value()) << nvtest::Narrow(bad);
+    EXPECT_TRUE(LineRefusal(L"C:\\NvData", {std::wstring(L"a.txt\0.bak", 10)}, Reach::Folder).has_value());
 }
 
 // The check an import makes once answers as the one read afresh each time.

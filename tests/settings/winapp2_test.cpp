@@ -72,7 +72,7 @@ TEST_F(Winapp2Import, EveryConstructOfTheSample) {
         {L"Registry Wildcard *: RegKey1: wildcards in a registry key", nullptr},
         {L"Bad Variable *: FileKey1: unknown variable %NoSuchVariable%", nullptr},
         {L"Unknown Key *: unknown key CleanEverything", nullptr},
-        {L"Protected Folder *: FileKey1: aims at a protected folder", nullptr},
+        {L"Protected Folder *: FileKey1: refused: a protected folder", nullptr},
         {L"Nothing To Clean *: nothing to clean", nullptr},
         {L"Half Exclusion *: ExcludeKey1: unknown variable %NoSuchVariable%", nullptr},
     };

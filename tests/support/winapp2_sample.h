@@ -65,7 +65,7 @@ FileKey1=%AppData%\NvW2Demo|*.bak
 CleanEverything=1
 
 [Protected Folder *]
-FileKey1=%WinDir%|*.log
+FileKey1=%WinDir%|*.*
 
 [Nothing To Clean *]
 LangSecRef=3024
