@@ -44,6 +44,9 @@ struct RunContext {
     EraseContext& erase;
     Counters& counters;
     std::wstring officeVersion;  // "12.0" and so on; "" for none or an unknown one
+    // Set by a step that stopped its item before it deleted anything: the
+    // row then reads "Fail, " + this instead of its done text.
+    std::wstring itemFailure;
     void AddKeys(double n) { counters.regCount += n; }
     void AddBytes(double n) { counters.bytes += n; }
 };

@@ -44,6 +44,7 @@ enum class Fate : unsigned char {
     Failed,          // left: any other error
     Link,            // left alone: a link, never followed
     Protected,       // left alone: a protected folder or key
+    NotListed,       // left alone: a registry key that could not be listed
     KeptOtherNames,  // removed, not overwritten: other hard links keep its content
     KeptInUse,       // removed, not overwritten: it could not be opened for writing
     KeptUnmapped,    // removed, not overwritten: where its data lies is unknown (sparse, compressed)
