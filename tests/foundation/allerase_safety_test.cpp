@@ -180,17 +180,17 @@ TEST(ProtectedKey, RefusedAndReported) {
     RecordingSink sink;
     EraseContext ctx;
     ctx.set_sink(&sink);
-    EXPECT_EQ(DeleteRegTree(ctx, HKEY_CURRENT_USER, top), 5);
-    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, top), 3);
-    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, L""), 3);
-    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, L"", L"v"), 1);
-    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, top));
+    // Refusals count nothing.
+    EXPECT_EQ(DeleteRegTree(ctx, HKEY_CURRENT_USER, top), 0);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, top), 0);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, L""), 0);
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, L"", L"v"), 0);
+    // Nor does a value directly in a first-level key go.
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, top, L"v"), 0);
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
     EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, L"Software"));
-    EXPECT_EQ(sink.Count(RemovalKind::Refused), 4u);
+    EXPECT_EQ(sink.Count(RemovalKind::Refused), 5u);
     EXPECT_EQ(sink.lines[0], L"refused\tHKEY_CURRENT_USER\\" + top + L"\t0");
-    // A value directly in a first-level key is not a key delete.
-    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, top, L"v"), 1);
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
     nvtest::DeleteTree(HKEY_CURRENT_USER, top);
 }
 
