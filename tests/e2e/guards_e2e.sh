@@ -45,7 +45,9 @@ decoy_value() { wine_q reg query 'HKLM\SYSTEM\NorvaleDecoy\A' /v v | grep -q REG
 wine_q reg add 'HKCU\Software\NorvaleDecoy\Gone' /v v /d x /f >/dev/null
 plugin Guarded 'HKEY_LOCAL_MACHINE\SYSTEM\NorvaleDecoy\\' 'HKLM\system\\NorvaleDecoy\A|v' 'HKCU\Software\Microsoft' \
   'HKLM\SOFTWARE\Wow6432Node\Microsoft\' 'HKCU\Software\NorvaleDecoy\Gone' > "$app/plus-in/guarded.ppe"
-keys() { wine_q reg query "$1" /s | grep -c '^HKEY_'; }  # how many keys the tree holds
+# How many keys the tree holds; Wine adds display keys below Control\Video
+# whenever a program starts.
+keys() { wine_q reg query "$1" /s | grep '^HKEY_' | grep -vc '\\Control\\Video\\'; }
 sys_before=$(keys 'HKLM\SYSTEM') ms_before=$(keys 'HKCU\Software\Microsoft')
 run /preview
 check "preview refuses the SYSTEM tree" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SYSTEM\\NorvaleDecoy\t0' "$out"
@@ -72,7 +74,8 @@ check "it lists the key as refused" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SOF
 plugin Perf 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Perflib\009' > "$app/plus-in/perf.ppe"
 run /clean
 check "clean of the unlistable key ends" eval "[ $rc -eq 0 ] && grep -qxF $'Perf\tDone' '$out'"
-check "the key is still there" eval "wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009' </dev/null >/dev/null 2>&1"
+perflib='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Perflib'
+check "the key is still there" eval "wine_q reg query '$perflib' | grep -qxF '$perflib\\009'"
 rm -f "$app/plus-in"/*
 
 # --- Keep lists that exist but cannot be read -----------------------------
