@@ -21,6 +21,7 @@
 #include "shell/routines.h"
 #include "shell/schedule.h"
 #include "shell/tray.h"
+#include "shell/updatecheck.h"
 #include "shell/ui.h"
 
 namespace nv {
@@ -369,6 +370,7 @@ void frmMainCode::Form_Load() {
     if (profile::NumericFlag(profile::kOptions, profile::opt::bosskey)) IEWindows::EnableBossKey(hwnd_);
     SetTimer(hwnd_, kTimer1, 30000, nullptr);
     mNotificationSystem::StartPopupTimer(hwnd_);
+    updatecheck::Start();
 }
 
 void frmMainCode::Form_Activate() {

@@ -1,5 +1,6 @@
 #include "shell/frmabout.h"
 
+#include "foundation/version.h"
 #include "shell/frmMainCode.h"
 #include "shell/routines.h"
 #include "shell/ui.h"
@@ -10,6 +11,7 @@ namespace {
 INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
+        if (auto v = ModuleVersion()) SetDlgItemTextW(hwnd, IDC_VERSION, (L"Version " + VersionText(*v)).c_str());
         ui::CenterOnScreen(hwnd);
         return TRUE;
     case WM_COMMAND:

@@ -7,6 +7,7 @@
 #include "foundation/prompts.h"
 #include "foundation/text.h"
 #include "shell/frmNotification.h"
+#include "shell/updatecheck.h"
 
 namespace nv::mNotificationSystem {
 namespace {
@@ -68,6 +69,7 @@ void tmrShowPopup_Timer() {
 frmNotification* NotificationWindow() { return m_NotificationWindow.get(); }
 
 void m_NotificationWindow_Clicked(const std::wstring& key) {
+    if (updatecheck::HandleClick(key)) return;
     std::wstring text;
     if (key == L"ALERT")
         text = L"You have clicked the Alerts Notification";

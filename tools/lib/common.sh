@@ -12,7 +12,8 @@ nv_sudo() {
 }
 
 # Debian/Ubuntu packages the build and the tests need.
-NV_PACKAGES="cmake make mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 wine xvfb xauth googletest"
+# nsis, zip and unzip: the packages and their test; python3: the test's version server.
+NV_PACKAGES="cmake make mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 wine xvfb xauth googletest nsis zip unzip python3"
 
 nv_install() {
   local missing=() p
