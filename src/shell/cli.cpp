@@ -50,8 +50,6 @@ void Write(DWORD stream, const std::wstring& line) {
     }
 }
 
-void WriteLine(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line); }
-void WriteError(const std::wstring& line) { Write(STD_ERROR_HANDLE, line); }
 
 // A run shown as lines: the result rows are kept and printed at the end.
 class ConsoleRunView : public engine::WindowlessRunView {
@@ -167,6 +165,9 @@ bool LooksLikeSwitch(const std::wstring& arg) {
 }
 
 }  // namespace
+
+void WriteLine(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line); }
+void WriteError(const std::wstring& line) { Write(STD_ERROR_HANDLE, line); }
 
 void SetWriters(Writer out, Writer err) {
     g_out = out;

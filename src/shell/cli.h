@@ -26,4 +26,9 @@ std::optional<int> Run(const std::wstring& args);
 using Writer = void (*)(const std::string& utf8Line);
 void SetWriters(Writer out, Writer err);
 
+// One line to standard output or standard error (or the writers above);
+// started from a console as a window program, to that console.
+void WriteLine(const std::wstring& line);
+void WriteError(const std::wstring& line);
+
 }  // namespace nv::cli

@@ -535,11 +535,11 @@ void frmMainCode::OnCommand(int id) {
         break;
     case ids::CleanRegistry:
     case ids::Image9:
-        StartCompanion(kRegistryCleanerExe);
+        StartCompanion(kRegistryCleanerExe, L"Clean Registry");
         break;
     case ids::FileShredder:
     case ids::Image6:
-        StartCompanion(kShredderExe);
+        StartCompanion(kShredderExe, L"File Shredder");
         break;
     case ids::exit:
     case ids::exit1:

@@ -4,6 +4,7 @@
 
 #include "foundation/apppath.h"
 #include "foundation/launcher.h"
+#include "foundation/prompts.h"
 
 namespace nv {
 
@@ -21,9 +22,13 @@ void ShowLicenseAgreement() {
                               SW_SHOWNORMAL);
 }
 
-void StartCompanion(const wchar_t* exeName) {
+void StartCompanion(const wchar_t* exeName, const wchar_t* name) {
     std::wstring path = AppFile(exeName);
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        prompts::Show(std::wstring(name) + L" is a separate program that is not installed.", kAppTitle,
+                      MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     launcher::Current().Start(launcher::Quote(path), SW_SHOWNORMAL);
 }
 

@@ -251,15 +251,24 @@ TEST_F(MainWindow, HelpWebsiteAndCompanions) {
     ASSERT_EQ(launcher_.opened.size(), 3u);
     EXPECT_EQ(launcher_.opened[2], kWebsite);
 
-    // Missing companion programs are ignored; present ones start.
-    w->OnCommand(ids::FileShredder);
-    w->OnCommand(ids::CleanRegistry);
+    // A missing companion program says so, from the menu and the toolbar
+    // alike; a present one starts.
+    for (int id : {int{ids::FileShredder}, int{ids::CleanRegistry}, int{ids::Image9}}) w->OnCommand(id);
     EXPECT_EQ(launcher_.started.size(), 1u);
+    ASSERT_EQ(prompts_.shown.size(), 3u);
+    EXPECT_EQ(prompts_.shown[0].text, L"File Shredder is a separate program that is not installed.");
+    for (size_t i : {1u, 2u}) {
+        EXPECT_EQ(prompts_.shown[i].text, L"Clean Registry is a separate program that is not installed.");
+        EXPECT_EQ(prompts_.shown[i].flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+    }
     nvtest::WriteFile(dir_ / L"NorvaleShredder.exe", 10);
+    nvtest::WriteFile(dir_ / L"NorvaleRegClean.exe", 10);
     w->OnCommand(ids::Image6);
-    ASSERT_EQ(launcher_.started.size(), 2u);
-    EXPECT_NE(launcher_.started[1].commandLine.find(L"NorvaleShredder.exe"), std::wstring::npos);
-    EXPECT_TRUE(prompts_.shown.empty());
+    w->OnCommand(ids::CleanRegistry);
+    ASSERT_EQ(launcher_.started.size(), 3u);
+    EXPECT_NE(launcher_.started[1].commandLine.find(dir_ / L"NorvaleShredder.exe"), std::wstring::npos);
+    EXPECT_NE(launcher_.started[2].commandLine.find(dir_ / L"NorvaleRegClean.exe"), std::wstring::npos);
+    EXPECT_EQ(prompts_.shown.size(), 3u);
 }
 
 TEST_F(MainWindow, AboutBox) {

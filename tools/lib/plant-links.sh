@@ -8,7 +8,7 @@ root=$1/drive_c/nvlinks
 rm -rf "$root"
 for case in fileintree allfilesintree extintree folderintree emptyfolder allfiles \
             fileinfolder extinfolder foldersize preview atreboot inisection toplink searchfind searchfile searchbin \
-            custom trailing thumbs cookies filekey; do
+            custom trailing thumbs cookies filekey shredder; do
   c=$root/$case
   mkdir -p "$c/target/dir/cache" "$c/target/empty" "$c/tree/sub"
   head -c 1000 /dev/zero > "$c/target/keep.txt"
