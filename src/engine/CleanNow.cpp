@@ -96,12 +96,11 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
             if (!stopped && cancelled()) stopped = true;
             if (!stopped && Selected(group, item)) {
                 view.showstatus(item.label);
-                ctx.itemFailure.clear();
-                for (const Step& step : item.steps)
-                    if (ctx.itemFailure.empty()) RunStep(ctx, step);
-                view.SetRowStatus(erase.stopped()               ? std::wstring(kItemCancelled)
-                                  : !ctx.itemFailure.empty() ? L"Fail, " + ctx.itemFailure
-                                                             : std::wstring(item.doneText));
+                ctx.failure.clear();
+                for (const Step& step : item.steps) RunStep(ctx, step);
+                view.SetRowStatus(erase.stopped()           ? std::wstring(kItemCancelled)
+                                  : !ctx.failure.empty() ? L"Fail, " + ctx.failure
+                                                          : std::wstring(item.doneText));
             }
             if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
         }

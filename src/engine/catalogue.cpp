@@ -125,8 +125,7 @@ const Item kWindows[] = {
 #define CLEAR_TRACKS L"RunDll32.exe InetCpl.cpl,ClearMyTracksByProcess "
 
 constexpr Step kTypedUrls[] = {Special(ie::TypedUrls)};
-constexpr Step kIeHistory[] = {Special(ie::ClearUrlHistory), Keys(15), Bytes(500000),
-                               Command(CLEAR_TRACKS L"1", Cond::IeAbove6)};
+constexpr Step kIeHistory[] = {Special(ie::ClearUrlHistory), Command(CLEAR_TRACKS L"1", Cond::IeAbove6)};
 constexpr Step kIeCache[] = {FileOp(Op::DeleteAllFilesInTree, Base::Cache, L""),
                              Command(CLEAR_TRACKS L"8 ", Cond::IeAbove6)};
 constexpr Step kIeCookies[] = {Special(ie::Cookies)};

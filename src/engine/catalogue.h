@@ -44,11 +44,12 @@ struct RunContext {
     EraseContext& erase;
     Counters& counters;
     std::wstring officeVersion;  // "12.0" and so on; "" for none or an unknown one
-    // Set by a step that stopped its item before it deleted anything: the
-    // row then reads "Fail, " + this instead of its done text.
-    std::wstring itemFailure;
+    // Why the current item failed ("" while it has not): its row then says
+    // "Fail, " + why.
+    std::wstring failure;
     void AddKeys(double n) { counters.regCount += n; }
     void AddBytes(double n) { counters.bytes += n; }
+    void Fail(std::wstring why) { failure = std::move(why); }
 };
 
 // Where a step's path starts. File steps: a folder, read when the step runs

@@ -71,6 +71,28 @@ void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
     }
 }
 
+// Counts what a plug-in removes (or, in a preview, would remove) and passes
+// everything on to the run's own sink, for as long as it lives.
+class CountingSink : public EraseSink {
+public:
+    explicit CountingSink(EraseContext& erase) : erase_(erase), next_(erase.sink()) { erase.set_sink(this); }
+    ~CountingSink() override { erase_.set_sink(next_); }
+    CountingSink(const CountingSink&) = delete;
+    CountingSink& operator=(const CountingSink&) = delete;
+    void OnRemoval(const Removal& r) override {
+        if (r.kind != RemovalKind::Refused) ++removed;
+        if (next_) next_->OnRemoval(r);
+    }
+    void OnFate(const std::wstring& target, double bytes, Fate fate) override {
+        if (next_) next_->OnFate(target, bytes, fate);
+    }
+    size_t removed = 0;
+
+private:
+    EraseContext& erase_;
+    EraseSink* next_;
+};
+
 }  // namespace
 
 void RunCustomItems(RunContext& ctx) {
@@ -145,9 +167,21 @@ void RunPlugins(RunContext& ctx) {
         }
         ctx.view.SetRowStatus(L"Cleaning " + p.name);
         ctx.view.Pump();
-        processshell(ctx, p);
+        const Counters before = ctx.counters;
+        size_t removed = 0;
+        {
+            CountingSink heard(ctx.erase);
+            processshell(ctx, p);
+            removed = heard.removed;
+        }
         ctx.view.Pump();
         ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
+        // A plug-in that removed nothing counts nothing, not even the fixed
+        // amount of a plug-in run or the count of lines that name no key.
+        if (removed == 0) {
+            ctx.counters = before;
+            continue;
+        }
         ctx.AddKeys(1);
         ctx.AddBytes(50000);
     }

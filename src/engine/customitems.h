@@ -14,7 +14,8 @@ namespace nv::engine {
 void RunCustomItems(RunContext& ctx);
 
 // Every enabled plug-in of the plug-in folder in list order, each as a row
-// "Cleaning <name>" ... "Done" plus 1 key and 50000 bytes. The list is read
+// "Cleaning <name>" ... "Done" plus 1 key and 50000 bytes when it removed
+// something (a plug-in that removed nothing counts nothing). The list is read
 // here, never asked for. A plug-in whose detection fails here is left out;
 // one whose program runs ([close]) gets the row "Skipped: close X first",
 // one that cannot run at all (Plugin::Fault) "Fail, <why>"; neither counts

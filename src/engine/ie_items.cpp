@@ -51,10 +51,7 @@ void WaitUntilReady(RunContext& ctx, HANDLE process, DWORD ms) {
 void TypedUrls(RunContext& ctx) {
     // Read before anything goes: the addresses it keeps live only in the key.
     const auto kept = keeplists::UrlKeepListForRun();
-    if (!kept) {
-        ctx.itemFailure = L"keepurl.dat cannot be read";
-        return;
-    }
+    if (!kept) return ctx.Fail(L"keepurl.dat cannot be read");
     const std::vector<std::wstring>& keep = *kept;
     ctx.AddKeys(allerase::DeleteRegKey(ctx.erase, HKEY_CURRENT_USER, kTypedUrls));
     if (ctx.erase.preview() || IsLinkKey(HKEY_CURRENT_USER, kTypedUrls)) return;
@@ -64,29 +61,34 @@ void TypedUrls(RunContext& ctx) {
 }
 
 void ClearUrlHistory(RunContext& ctx) {
+    // What an emptied store is counted as.
+    auto count = [&] {
+        ctx.AddKeys(15);
+        ctx.AddBytes(500000);
+    };
     // Even opening the store can create the browser's folders: a preview
     // only says that the store would be emptied.
     if (ctx.erase.preview()) {
         ctx.erase.Report(RemovalKind::UrlHistory, L"");
+        count();
         return;
     }
     ComScope com;
     auto history = keeplists::CURLHistory::Create();
-    if (!history) return;
+    if (!history) return ctx.Fail(L"Can't open the URL history");
     // Cleared even when it lists nothing: the store may hold entries its
     // enumerator does not show.
     const bool listed = history->Count() > 0;
-    if (SUCCEEDED(history->Clear()) && listed) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    if (FAILED(history->Clear())) return ctx.Fail(L"Can't clear the URL history");
+    if (listed) ctx.erase.Report(RemovalKind::UrlHistory, L"");
+    count();
 }
 
 void Cookies(RunContext& ctx) {
     const std::wstring folder = ShellFolder(L"Cookies");
     if (folder.empty()) return;
     const auto kept = keeplists::CookieKeepListForRun();
-    if (!kept) {
-        ctx.itemFailure = L"keepcook.dat cannot be read";
-        return;
-    }
+    if (!kept) return ctx.Fail(L"keepcook.dat cannot be read");
     const std::vector<std::wstring>& keep = *kept;
     // Full paths as the file system object reports them: the folder without
     // a trailing separator, "\", the file's name.

@@ -10,8 +10,8 @@ namespace nv::engine::ie {
 // list back into it as url1..urlN, in keep-list order. A keepurl.dat that
 // exists but cannot be read fails the item before anything is deleted.
 void TypedUrls(RunContext& ctx);
-// Empties the URL history store; a store that is missing or refuses is
-// passed over.
+// Empties the URL history store and counts 15 keys and 500,000 bytes for it;
+// a store that cannot be opened or emptied fails the item and counts nothing.
 void ClearUrlHistory(RunContext& ctx);
 // Deletes the files of the cookie folder except those whose full path is a
 // line of the cookie keep list (exact, case-sensitive); a keepcook.dat that

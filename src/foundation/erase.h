@@ -98,6 +98,7 @@ public:
 
     void set_sink(EraseSink* sink) { sink_ = sink; }
     bool has_sink() const { return sink_ != nullptr; }
+    EraseSink* sink() const { return sink_; }
     void Report(RemovalKind kind, std::wstring target, double bytes = 0) const {
         if (sink_) sink_->OnRemoval({kind, std::move(target), bytes});
     }

@@ -90,6 +90,29 @@ std::wstring GetRegValue(const std::wstring& keyPath, const std::wstring& valueN
     return trimmed;
 }
 
+std::optional<std::wstring> ReadString(const std::wstring& keyPath, const std::wstring& valueName) {
+    std::wstring sub = keyPath;
+    HKEY root;
+    if (!ParseKeyPath(sub, root)) return std::nullopt;
+    ScopedKey key;
+    if (RegOpenKeyExW(root, sub.c_str(), 0, kReadAccess, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    std::wstring buffer(256, L'\0');
+    for (;;) {
+        DWORD type = 0;
+        DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        LONG rc = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+        // The value may grow between two calls: ask again with its new size.
+        if (rc == ERROR_MORE_DATA) {
+            buffer.assign(bytes / sizeof(wchar_t) + 2, L'\0');
+            continue;
+        }
+        if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+        buffer.resize(bytes / sizeof(wchar_t));
+        return StripNull(buffer);
+    }
+}
+
 std::wstring QueryRegValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD& type) {
     ScopedKey key;
     if (RegOpenKeyExW(root, subKey.c_str(), 0, kReadAccess, key.put()) != ERROR_SUCCESS) return L"error";

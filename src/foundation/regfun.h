@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace nv::regfun {
@@ -23,6 +24,11 @@ bool ParseKeyPath(std::wstring& path, HKEY& root);
 // is longer than 254 characters; "" for a malformed or unknown path. The
 // result keeps a trailing blank of the data but loses a leading one.
 std::wstring GetRegValue(const std::wstring& keyPath, const std::wstring& valueName);
+
+// A string value read whole, however long (the buffer grows to fit); its
+// data up to the first NUL. Nothing when the key or value cannot be read or
+// the value is no string.
+std::optional<std::wstring> ReadString(const std::wstring& keyPath, const std::wstring& valueName);
 
 // A value given root and sub-key separately: the data up to its first NUL,
 // "error" on failure. type receives the value's actual type.

@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "foundation/apppath.h"
+#include "foundation/prompts.h"
 #include "foundation/regfun.h"
 #include "foundation/text.h"
 #include "settings/autostart.h"
@@ -18,6 +20,9 @@ constexpr wchar_t kDefaultMain[] = L"HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\
 constexpr wchar_t kMachineMain[] = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Main";
 constexpr wchar_t kStartPage[] = L"Start Page";
 constexpr wchar_t kWindowTitle[] = L"Window Title";
+constexpr wchar_t kNoStartUpEntry[] =
+    L"The program cannot be loaded on Windows Start Up: neither the machine's nor your own start-up list (Run key) "
+    L"could be written.";
 
 struct FlagBox {
     int box;
@@ -48,6 +53,7 @@ struct DialogState {
     Host host;
     bool modeless = false;
     std::array<HWND, 3> pages{};
+    std::wstring loadedHome, loadedTitle;  // as the boxes showed them at load
 };
 
 // The dialog on screen, if any: the tray menu stays usable while it is open,
@@ -131,16 +137,18 @@ void AddSecureHelp(HWND dlg) {
     SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 32000);  // long enough to read
 }
 
-std::wstring IEValue(const wchar_t* name) {
-    std::wstring v = regfun::GetRegValue(kUserMain, name);
-    return v == L"Error" ? std::wstring() : v;
-}
+// Read whole: a long home page shows as it is, and a value that cannot be
+// read shows an empty box.
+std::wstring IEValue(const wchar_t* name) { return regfun::ReadString(kUserMain, name).value_or(L""); }
 
 void Form_Load(HWND dlg) {
+    DialogState& state = *StateOf(dlg);
     // 1. The dialog is not skinned.
-    // 2.
-    SetItemText(dlg, Text1, IEValue(kStartPage));
-    SetItemText(dlg, Text2, IEValue(kWindowTitle));
+    // 2. What is shown is kept: OK writes a value back only when its box changed.
+    state.loadedHome = IEValue(kStartPage);
+    state.loadedTitle = IEValue(kWindowTitle);
+    SetItemText(dlg, Text1, state.loadedHome);
+    SetItemText(dlg, Text2, state.loadedTitle);
     // 3.
     for (const FlagBox& f : kFlagBoxes) SetCheck(dlg, f.box, profile::NumericFlag(profile::kOptions, f.key));
     // 4.
@@ -159,52 +167,70 @@ void Form_Load(HWND dlg) {
     else SetWindowTextW(combo, time.c_str());
 }
 
-void Command1_Click(HWND dlg, const Host& host) {
+void Warn(HWND dlg, const std::wstring& text) {
+    HWND previous = prompts::SetOwner(dlg);
+    prompts::Show(text, kAppTitle, MB_OK | MB_ICONWARNING);
+    prompts::SetOwner(previous);
+}
+
+// Writes one Internet Explorer value into the three keys, when its box was
+// changed; an empty box writes one blank. Keys that do not exist stay missing.
+void WriteIEValue(HWND dlg, int box, const std::wstring& loaded, const wchar_t* name) {
+    std::wstring text = ItemText(dlg, box);
+    if (text == loaded) return;
+    if (text.empty()) text = L" ";
+    for (const wchar_t* key : {kDefaultMain, kUserMain, kMachineMain}) regfun::SetRegValue(key, name, text);
+}
+
+// False when something could not be stored: the user has been told and the
+// dialog stays open.
+bool Command1_Click(HWND dlg, const Host& host) {
     using namespace profile::opt;
     const wchar_t* options = profile::kOptions;
-    // 1.
-    std::wstring home = ItemText(dlg, Text1), title = ItemText(dlg, Text2);
-    if (home.empty()) home = L" ";
-    if (title.empty()) title = L" ";
-    // 2. Keys that do not exist stay missing.
-    regfun::SetRegValue(kDefaultMain, kStartPage, home);
-    regfun::SetRegValue(kDefaultMain, kWindowTitle, title);
-    regfun::SetRegValue(kUserMain, kStartPage, home);
-    regfun::SetRegValue(kUserMain, kWindowTitle, title);
-    regfun::SetRegValue(kMachineMain, kWindowTitle, title);
-    regfun::SetRegValue(kMachineMain, kStartPage, home);
-    regfun::SetRegValue(kMachineMain, kWindowTitle, title);
     // 3. Only a change is written and applied; a stored value that is no
     // number counts as neither on nor off.
     auto stored = ParseNumber(profile::Read(options, bosskey));
-    if (Checked(dlg, Check1)) {
-        if (!stored || *stored != 1) {
-            profile::Write(options, bosskey, L"1");
-            if (host.EnableBossKey) host.EnableBossKey();
-        }
-    } else if (!stored || *stored != 0) {
-        profile::Write(options, bosskey, L"0");
-        if (host.DisableBossKey) host.DisableBossKey();
-    }
-    // 4.
-    bool start = Checked(dlg, Check2);
-    profile::Write(options, startup, profile::CheckValue(start));
-    if (start) autostart::Enable(host.machineRoot);
-    else autostart::Disable(host.machineRoot);
-    // 5.
-    profile::Write(options, autoclean, profile::CheckValue(Checked(dlg, Check3)));
-    profile::Write(options, exit, profile::CheckValue(Checked(dlg, Check4)));
-    profile::Write(options, securely, profile::CheckValue(Checked(dlg, Check6)));
-    profile::Write(options, WindowsStartup, profile::CheckValue(Checked(dlg, Check7)));
-    profile::Write(options, WindowsShutdown, profile::CheckValue(Checked(dlg, Check8)));
-    // 6.
+    const bool boss = Checked(dlg, Check1);
+    const bool bossChanged = boss ? (!stored || *stored != 1) : (!stored || *stored != 0);
+    // 5.-7. The profile first: when it cannot be written, nothing else is
+    // applied, and the user is told which file refused.
+    const std::pair<const wchar_t*, bool> flags[] = {{startup, Checked(dlg, Check2)},
+                                                     {autoclean, Checked(dlg, Check3)},
+                                                     {exit, Checked(dlg, Check4)},
+                                                     {securely, Checked(dlg, Check6)},
+                                                     {WindowsStartup, Checked(dlg, Check7)},
+                                                     {WindowsShutdown, Checked(dlg, Check8)}};
+    bool written = !bossChanged || profile::Write(options, bosskey, boss ? L"1" : L"0");
+    for (const auto& [key, on] : flags) written = profile::Write(options, key, profile::CheckValue(on)) && written;
     std::array<bool, 7> days{};
     for (size_t i = 0; i < kDayBoxes.size(); ++i) days[i] = Checked(dlg, kDayBoxes[i]);
-    profile::Write(options, CleanDays, profile::JoinDayMask(days));
-    // 7.
-    profile::Write(options, CleanTime, ItemText(dlg, cmbStartTime));
+    written = profile::Write(options, CleanDays, profile::JoinDayMask(days)) && written;
+    written = profile::Write(options, CleanTime, ItemText(dlg, cmbStartTime)) && written;
+    if (!written) {
+        const std::wstring files[] = {profile::ProfilePath()};
+        Warn(dlg, profile::UnsavedText(files));
+        return false;
+    }
+    // 1.-2.
+    const DialogState& state = *StateOf(dlg);
+    WriteIEValue(dlg, Text1, state.loadedHome, kStartPage);
+    WriteIEValue(dlg, Text2, state.loadedTitle, kWindowTitle);
+    // 3.
+    if (bossChanged && boss && host.EnableBossKey) host.EnableBossKey();
+    if (bossChanged && !boss && host.DisableBossKey) host.DisableBossKey();
     // 8.
     if (host.RefreshSchedule) host.RefreshSchedule();
+    // 4. The box and the profile say what was written: a tick that starts
+    // nothing would be a failure reported as success.
+    if (!Checked(dlg, Check2)) {
+        autostart::Disable(host.machineRoot, host.userRoot);
+    } else if (autostart::Enable(host.machineRoot, host.userRoot) == autostart::Where::Nowhere) {
+        SetCheck(dlg, Check2, false);
+        profile::Write(options, startup, L"0");
+        Warn(dlg, kNoStartUpEntry);
+        return false;
+    }
+    return true;
 }
 
 void Close(HWND dlg, int result) {
@@ -233,8 +259,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case Command1:
-            Command1_Click(dlg, StateOf(dlg)->host);
-            Close(dlg, IDOK);
+            if (Command1_Click(dlg, StateOf(dlg)->host)) Close(dlg, IDOK);
             return TRUE;
         case Command2:
             Close(dlg, IDCANCEL);

@@ -60,9 +60,10 @@ struct Host {
     std::function<void()> EnableBossKey;
     std::function<void()> DisableBossKey;
     std::function<void()> RefreshSchedule;
-    // Where the start-with-Windows entry goes first (tests pass a key that
-    // refuses).
+    // Where the start-with-Windows entry goes first, and where it goes
+    // when that is refused (tests pass keys that refuse).
     HKEY machineRoot = HKEY_LOCAL_MACHINE;
+    HKEY userRoot = HKEY_CURRENT_USER;
 };
 
 // Modal, as the menu, the toolbar and the tray menu open it; while one is

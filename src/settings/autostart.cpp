@@ -31,18 +31,18 @@ void RemoveEntry(HKEY root) {
 
 std::wstring Command() { return L"\"" + AppFile(L"cleaner.exe") + L"\" min"; }
 
-Where Enable(HKEY machineRoot) {
+Where Enable(HKEY machineRoot, HKEY userRoot) {
     std::wstring command = Command();
     if (WriteEntry(machineRoot, command) || HoldsEntry(machineRoot, command)) {
-        RemoveEntry(HKEY_CURRENT_USER);
+        RemoveEntry(userRoot);
         return Where::Machine;
     }
-    return WriteEntry(HKEY_CURRENT_USER, command) ? Where::User : Where::Nowhere;
+    return WriteEntry(userRoot, command) || HoldsEntry(userRoot, command) ? Where::User : Where::Nowhere;
 }
 
-void Disable(HKEY machineRoot) {
+void Disable(HKEY machineRoot, HKEY userRoot) {
     RemoveEntry(machineRoot);
-    RemoveEntry(HKEY_CURRENT_USER);
+    RemoveEntry(userRoot);
 }
 
 }  // namespace nv::autostart

@@ -20,9 +20,10 @@ enum class Where { Machine, User, Nowhere };
 // write there, and a ticked box that starts nothing would be a failure
 // reported as success, so a refused write goes to the current user's Run key
 // instead. Only one of the two keeps the entry, so the program never starts
-// twice. machineRoot is HKEY_LOCAL_MACHINE; tests pass a key that refuses.
-Where Enable(HKEY machineRoot = HKEY_LOCAL_MACHINE);
+// twice. Nowhere when neither key took it. The roots are HKEY_LOCAL_MACHINE
+// and HKEY_CURRENT_USER; tests pass keys that refuse.
+Where Enable(HKEY machineRoot = HKEY_LOCAL_MACHINE, HKEY userRoot = HKEY_CURRENT_USER);
 // Removes the entry from both keys.
-void Disable(HKEY machineRoot = HKEY_LOCAL_MACHINE);
+void Disable(HKEY machineRoot = HKEY_LOCAL_MACHINE, HKEY userRoot = HKEY_CURRENT_USER);
 
 }  // namespace nv::autostart

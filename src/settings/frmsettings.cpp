@@ -154,9 +154,7 @@ void Dialog::Command1_Click() {
     if (!failed.empty()) {
         // Closing as if all went well would lose the choice without a word:
         // say which files refused it and let the user decide.
-        std::wstring text = L"Your settings could not be saved. These files cannot be written:\n";
-        for (const auto& f : failed) text += L"\n" + f;
-        prompts::Show(text, kAppTitle, MB_OK | MB_ICONWARNING);
+        prompts::Show(profile::UnsavedText(failed), kAppTitle, MB_OK | MB_ICONWARNING);
         return;
     }
     Close(IDOK);
@@ -172,13 +170,15 @@ bool Dialog::Checked(int n) const { return SendMessageW(Box(n), BM_GETCHECK, 0, 
 void Dialog::SetBox(int n, bool on) {
     if (!Box(n) || Checked(n) == on) return;
     SendMessageW(Box(n), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (n == kFavoritesBox) Check5_Click();
 }
 
-// Every change of "IE Favorites" asks; the answer decides the box.
+// Only a tick asks: Cancel takes it back. Unticking never asks, so a
+// "don't delete" can never turn into a delete, and the stored choice loads
+// without a question.
 void Dialog::Check5_Click() {
-    int answer = prompts::Show(L"Are you sure delete IE Favorites?", kAppTitle, MB_OKCANCEL);
-    SendMessageW(Box(kFavoritesBox), BM_SETCHECK, answer == IDOK ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (!Checked(kFavoritesBox)) return;
+    if (prompts::Show(L"Are you sure delete IE Favorites?", kAppTitle, MB_OKCANCEL) != IDOK)
+        SendMessageW(Box(kFavoritesBox), BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 void Dialog::SelectAllClick(int n) {
@@ -186,7 +186,10 @@ void Dialog::SelectAllClick(int n) {
     const bool on = Checked(n);
     const GroupLayout* g = SelectAllGroup(n);
     for (const auto& k : profile::ItemKeys())
-        if (lstrcmpW(k.group, g->group) == 0) SetBox(k.checkBox, on);
+        if (lstrcmpW(k.group, g->group) == 0 && Checked(k.checkBox) != on) {
+            SetBox(k.checkBox, on);
+            if (k.checkBox == kFavoritesBox) Check5_Click();
+        }
 }
 
 void ShowModal(HWND owner) {

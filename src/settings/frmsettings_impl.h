@@ -49,7 +49,7 @@ private:
     void Command1_Click();
     void Close(INT_PTR result);
     bool Checked(int n) const;
-    void SetBox(int n, bool on);  // a change of Check5 asks its question
+    void SetBox(int n, bool on);
     void Check5_Click();
     void SelectAllClick(int n);
 

@@ -168,6 +168,12 @@ bool Write(const std::wstring& section, const std::wstring& key, const std::wstr
     return Inifun::WriteIniValue(ProfilePath(), section, key, value);
 }
 
+std::wstring UnsavedText(std::span<const std::wstring> files) {
+    std::wstring text = L"Your settings could not be saved. These files cannot be written:\n";
+    for (const auto& f : files) text += L"\n" + f;
+    return text;
+}
+
 bool IsTextFlagOn(const std::wstring& value) { return value == L"1"; }
 
 bool IsNumericFlagOn(const std::wstring& value) {

@@ -51,6 +51,10 @@ std::wstring Read(const std::wstring& section, const std::wstring& key);
 // False when the profile could not be written.
 bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
+// The warning of a dialog whose OK could not store everything: the files
+// that refused, one a line.
+std::wstring UnsavedText(std::span<const std::wstring> files);
+
 // Text test: on exactly when the (trimmed) value is "1".
 bool IsTextFlagOn(const std::wstring& value);
 // Numeric flag test: on when the value reads as the number 1 ("1", "01", "1.0").

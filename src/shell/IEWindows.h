@@ -30,10 +30,12 @@ void EnableBossKey(HWND mainWindow);
 void DisableBossKey(HWND mainWindow);
 bool BossKeyEnabled();
 
-// Hides every top-level "IEFrame" and "CabinetWClass" window, hidden ones
-// included, and keeps their placements in place of the previous list.
+// Hides every visible top-level "IEFrame" and "CabinetWClass" window, of any
+// process, and keeps their placements, added to those of the windows an
+// earlier press hid that are still hidden.
 void HideBrowserWindows();
-// Re-applies the kept placements, last to first; the list stays.
+// Re-applies the kept placements, last to first, to the kept windows that are
+// still hidden, and empties the list.
 void RestoreBrowserWindows();
 const std::vector<HiddenWindow>& HiddenWindows();
 

@@ -202,6 +202,12 @@ LRESULT CALLBACK frmMainCode::WndProcThunk(HWND hwnd, UINT msg, WPARAM wp, LPARA
 }
 
 LRESULT frmMainCode::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // A registered message, so no case label: without the icon, a copy
+    // started with "min" would have no way back to its window.
+    if (msg == tray::TaskbarCreatedMessage() && msg != 0) {
+        tray::ReAddTrayIcon();
+        return 0;
+    }
     switch (msg) {
     case WM_CREATE:
         CreateControls();

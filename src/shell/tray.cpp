@@ -20,10 +20,22 @@ void AddTrayIcon(HWND mainWindow, HICON icon) {
     g_icon.hIcon = icon;
     lstrcpynW(g_icon.szTip, kAppTitle, 64);
     Shell_NotifyIconW(NIM_ADD, &g_icon);
+    // An elevated copy would otherwise never hear that the taskbar came back.
+    ChangeWindowMessageFilterEx(mainWindow, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 void RemoveTrayIcon() {
     if (g_icon.hWnd) Shell_NotifyIconW(NIM_DELETE, &g_icon);
+    g_icon.hWnd = nullptr;
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+void ReAddTrayIcon() {
+    if (g_icon.hWnd) Shell_NotifyIconW(NIM_ADD, &g_icon);
 }
 
 UINT TrayEvent(HWND mainWindow, LPARAM lp) {

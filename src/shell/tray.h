@@ -13,6 +13,12 @@ constexpr UINT kCallbackMessage = WM_MOUSEMOVE;
 void AddTrayIcon(HWND mainWindow, HICON icon);
 void RemoveTrayIcon();
 
+// The message a new taskbar sends every top-level window (Explorer restarted
+// after an update or a crash): the icons it had are gone, and ReAddTrayIcon
+// puts this one back, unless it was removed.
+UINT TaskbarCreatedMessage();
+void ReAddTrayIcon();
+
 // The tray event a callback carries (WM_LBUTTONUP, WM_RBUTTONUP, ...), or 0
 // when the message is a real mouse move over the window.
 UINT TrayEvent(HWND mainWindow, LPARAM lp);

@@ -111,6 +111,19 @@ run_clean '[WINDOWS]\r\nscandisk=1\r\n'
 check "dot and blank names removed" [ ! -e "$c/Found.001/trail." -a ! -e "$c/Found.001/trail " ]
 check "the link with a dot name stays, and its target" [ -L "$c/Found.001/link." -a -f "$outside/important.doc" ]
 
+# A plug-in whose only line aims at C:\ (refused) removes nothing and counts
+# nothing, not even the fixed amount of a plug-in run. A preview: it counts
+# as the clean would.
+mkdir -p "$app/plus-in"
+printf '[name]\r\nappname=Root\r\n[swich]\r\non=1\r\n[folder]\r\n1=C:\\,\r\n' > "$app/plus-in/root.ppe"
+printf '[WINDOWS]\r\n' > "$app/prisd.dat"
+wine "$exe" /preview >"$out" 2>>"$err" </dev/null
+tr -d '\r' < "$out" > "$out.txt"; mv "$out.txt" "$out"
+check "a plug-in that removes nothing: its row" grep -qxF $'Root\tDone' "$out"
+check "a plug-in that removes nothing: it refuses C:\\" grep -qxF $'refused\tC:\\\t0' "$out"
+check "a plug-in that removes nothing counts nothing" grep -qxF 'Preview: Cleaned Registry Keys: 0 Released HD Space:0.00MB' "$out"
+rm -rf "$app/plus-in"
+
 # A profile that cannot be written: the run's own totals, a line on
 # standard error, exit 4.
 printf '[WINDOWS]\r\nrun=1\r\nsearch=1\r\n[Options]\r\nregnum=999\r\nfilesize=5242880\r\n' > "$app/prisd.dat"

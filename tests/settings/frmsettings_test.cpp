@@ -134,39 +134,51 @@ TEST_F(Settings, LoadUsesTheNumericFlagTest) {
     EXPECT_EQ(Stored(L"OPERA", L"Images"), L"1");
 }
 
-TEST_F(Settings, FavoritesAskOnEveryChange) {
-    const std::wstring question = L"Are you sure delete IE Favorites?";
-    // Set by the load: asked before the dialog shows; Cancel unticks it.
+// Only a tick asks; the answer decides it. Unticking never asks and never
+// ticks again, and the stored choice loads without a question.
+TEST_F(Settings, FavoritesAskOnlyWhenTicked) {
     Profile("[EXPLORER]\r\nfavorites=1\r\n");
-    prompts_.answer = IDCANCEL;
     Open();
-    ASSERT_EQ(prompts_.shown.size(), 1u);
-    EXPECT_EQ(prompts_.shown[0].text, question);
-    EXPECT_EQ(prompts_.shown[0].title, L"Norvale System Cleaner");
-    EXPECT_EQ(prompts_.shown[0].flags & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
-    EXPECT_FALSE(Checked(5));
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_TRUE(Checked(5));
+    struct Step {
+        int click;  // the box itself (5) or "Select all" of its group (9)
+        int answer;
+        size_t questions;
+        bool favorites;
+    };
+    const Step steps[] = {
+        {5, IDOK, 0, false},     {5, IDCANCEL, 1, false}, {5, IDOK, 1, true},  {5, IDCANCEL, 0, false},
+        {9, IDCANCEL, 1, false}, {9, IDOK, 0, false},     {9, IDOK, 1, true},  {9, IDCANCEL, 0, false},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const Step& st = steps[i];
+        prompts_.shown.clear();
+        prompts_.answer = st.answer;
+        Click(id::Check(st.click));
+        ASSERT_EQ(prompts_.shown.size(), st.questions) << i;
+        if (st.questions) {
+            EXPECT_EQ(prompts_.shown[0].text, L"Are you sure delete IE Favorites?");
+            EXPECT_EQ(prompts_.shown[0].title, L"Norvale System Cleaner");
+            EXPECT_EQ(prompts_.shown[0].flags & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
+        }
+        EXPECT_EQ(Checked(5), st.favorites) << i;
+        // Select all moves the rest of its group, whatever the answer.
+        if (st.click == 9) {
+            EXPECT_EQ(Checked(1), Checked(9)) << i;
+        }
+    }
+    prompts_.answer = IDOK;
+    Click(id::Check(5));
     Ok();
-    EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), L"0");
-
-    // Select all: one question; unticking it asks again, and OK keeps favorites.
+    EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), L"1");
+    // Unticked and saved: it stays off.
     Open();
     prompts_.shown.clear();
-    prompts_.answer = IDOK;
-    Click(id::Check(9));
-    EXPECT_EQ(prompts_.shown.size(), 1u);
-    for (int n : {1, 2, 3, 4, 5, 6, 7, 54, 135}) EXPECT_TRUE(Checked(n)) << n;
-    Click(id::Check(9));
-    EXPECT_EQ(prompts_.shown.size(), 2u);
-    EXPECT_TRUE(Checked(5));
-    for (int n : {1, 2, 3, 4, 6, 7, 54, 135}) EXPECT_FALSE(Checked(n)) << n;
-    // A click on the box itself: Cancel leaves it unticked whatever the click did.
-    prompts_.answer = IDCANCEL;
     Click(id::Check(5));
-    EXPECT_EQ(prompts_.shown.size(), 3u);
-    EXPECT_FALSE(Checked(5));
-    Click(id::Check(5));
-    EXPECT_FALSE(Checked(5));
-    EXPECT_EQ(prompts_.shown.size(), 4u);
+    Ok();
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), L"0");
 }
 
 TEST_F(Settings, SelectAllSetsItsOwnGroupOnly) {

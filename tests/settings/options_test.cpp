@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/apppath.h"
+#include "recorders.h"
 #include "sandbox.h"
 #include "settings/autostart.h"
 #include "settings/profile.h"
@@ -30,11 +31,11 @@ std::wstring RegString(HKEY root, const std::wstring& sub, const std::wstring& n
     return buf;
 }
 
-// A stand-in for the machine's Run key that an ordinary user may not write
-// (optionally holding an entry already).
+// A stand-in for a Run key that may not be written (optionally holding an
+// entry already).
 class DeniedMachineKey {
 public:
-    explicit DeniedMachineKey(const std::wstring& entry = L"") {
+    explicit DeniedMachineKey(const std::wstring& entry = L"", const std::wstring& name = L"machine") : key_(name) {
         std::wstring run = key_.sub() + L"\\" + kRun;
         nvtest::CreateKey(HKEY_CURRENT_USER, run);
         if (!entry.empty()) nvtest::SetString(HKEY_CURRENT_USER, run, autostart::kValueName, entry);
@@ -51,7 +52,7 @@ public:
     HKEY root() const { return root_; }
 
 private:
-    nvtest::TestKey key_{L"machine"};
+    nvtest::TestKey key_;
     HKEY root_ = nullptr;
 };
 
@@ -310,6 +311,81 @@ TEST_F(Options, StartWithWindowsFallsBackToTheUserAndKeepsOneEntry) {
     EXPECT_EQ(Opt(opt::startup), L"0");
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRun), L"<missing>");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), L"<missing>");
+}
+
+// A value the user did not edit is never written: a long home page (which
+// reads whole) stays as it is, a missing title stays missing.
+TEST_F(Options, InternetExplorerValuesAreWrittenOnlyWhenTheirBoxChanged) {
+    const std::wstring home = L"http://home.example/start?" + std::wstring(300, L'q');
+    nvtest::CreateKey(HKEY_USERS, kDefaultMain);
+    nvtest::CreateKey(HKEY_LOCAL_MACHINE, kMain);
+    nvtest::SetString(HKEY_CURRENT_USER, kMain, L"Start Page", home);
+    nvtest::SetString(HKEY_LOCAL_MACHINE, kMain, L"Start Page", L"machine page");
+    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        RegDeleteKeyValueW(root, (root == HKEY_USERS ? kDefaultMain : kMain).c_str(), L"Window Title");
+        if (root == HKEY_USERS) RegDeleteKeyValueW(root, kDefaultMain.c_str(), L"Start Page");
+    }
+    auto value = [](HKEY root, const wchar_t* name) {
+        std::wstring buf(4096, L'\0');
+        DWORD size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+        const std::wstring& sub = root == HKEY_USERS ? kDefaultMain : kMain;
+        if (RegGetValueW(root, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, buf.data(), &size) != ERROR_SUCCESS)
+            return std::wstring(L"<missing>");
+        return std::wstring(buf.c_str());
+    };
+    Open();
+    EXPECT_EQ(GetWindowTextLengthW(Item(Text1)), static_cast<int>(home.size()));
+    Click(chkMonday);
+    Click(Command1);
+    EXPECT_EQ(value(HKEY_CURRENT_USER, L"Start Page"), home);
+    EXPECT_EQ(value(HKEY_LOCAL_MACHINE, L"Start Page"), L"machine page");
+    EXPECT_EQ(value(HKEY_USERS, L"Start Page"), L"<missing>");
+    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        EXPECT_EQ(value(root, L"Window Title"), L"<missing>");
+    // Only the edited box goes into the three keys.
+    Open();
+    SetWindowTextW(Item(Text2), L"Title");
+    Click(Command1);
+    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        EXPECT_EQ(value(root, L"Window Title"), L"Title");
+        EXPECT_EQ(value(root, L"Start Page"), root == HKEY_USERS ? L"<missing>"
+                                              : root == HKEY_LOCAL_MACHINE ? L"machine page" : home);
+    }
+}
+
+// What OK cannot store is said, and the dialog stays: the profile as a
+// folder, then a start-up entry that neither Run key takes.
+TEST_F(Options, WhatCannotBeStoredIsSaidAndTheDialogStays) {
+    nvtest::RecordingPrompter prompts;
+    nvtest::MakeDirs(dir_ / L"prisd.dat");
+    Open();
+    Click(Check1);
+    Click(Check2);
+    Click(Command1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].text.find(L"could not be saved"), std::wstring::npos);
+    EXPECT_NE(prompts.shown[0].text.find(profile::ProfilePath()), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(dlg_));
+    EXPECT_TRUE(calls_.empty());  // nothing applied that is not stored
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), L"<missing>");
+    DestroyWindow(dlg_);
+    RemoveDirectoryW((dir_ / L"prisd.dat").c_str());
+
+    DeniedMachineKey machine, user(L"", L"user");
+    host_.machineRoot = machine.root();
+    host_.userRoot = user.root();
+    prompts.shown.clear();
+    Open();
+    Click(Check2);
+    Click(Command1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].text.find(L"Windows Start Up"), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(dlg_));
+    EXPECT_FALSE(Checked(Check2));
+    EXPECT_EQ(Opt(opt::startup), L"0");
+    Click(Command1);
+    EXPECT_FALSE(IsWindow(dlg_));
+    EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
 }  // namespace

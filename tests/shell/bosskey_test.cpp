@@ -1,13 +1,16 @@
 // The boss key on the real main window, with browser and Explorer windows
-// the test makes itself.
+// the test makes itself and windows of another process; the tray icon
+// brought back by a new taskbar's message from another process.
 #include "shell/IEWindows.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "foundation/apppath.h"
+#include "other_process.h"
 #include "sandbox.h"
 #include "shell/frmMainCode.h"
 #include "shell/ui.h"
@@ -59,14 +62,15 @@ protected:
     void HotKey(int id, UINT modifiers) { SendMessageW(main_, WM_HOTKEY, id, MAKELPARAM(modifiers, 'Z')); }
     void Hide() { HotKey(kHideHotKey, kHideModifiers); }
     void Restore() { HotKey(kRestoreHotKey, kRestoreModifiers); }
-    // Each window back where it was, in the state it had; the one hidden from
-    // the start comes back shown, as its placement says.
+    // Each window the key hid back where it was, in the state it had; the
+    // one hidden from the start stays hidden.
     void ExpectRestored(const std::string& where) {
-        for (size_t i = 0; i < browsers_.size(); ++i) {
+        for (size_t i = 0; i < 3; ++i) {
             RECT now = NormalRect(browsers_[i]);
             EXPECT_TRUE(IsWindowVisible(browsers_[i]) && EqualRect(&now, &rects_[i])) << where << " " << i;
         }
         EXPECT_TRUE(IsZoomed(browsers_[1]) && IsIconic(browsers_[2])) << where;
+        EXPECT_FALSE(IsWindowVisible(browsers_[3])) << where;
     }
     void ExpectHidden(const std::string& where) {
         for (HWND h : browsers_) EXPECT_FALSE(IsWindowVisible(h)) << where;
@@ -89,16 +93,20 @@ TEST_F(BossKey, HotKeysHideAndRestoreBrowserAndExplorerWindows) {
 
     Hide();
     ExpectHidden("hidden");
-    ASSERT_EQ(HiddenWindows().size(), 5u);  // four windows and the empty end
+    ASSERT_EQ(HiddenWindows().size(), 4u);  // the three visible windows and the empty end
     EXPECT_EQ(HiddenWindows().back().window, nullptr);
     EXPECT_EQ(HiddenWindows()[0].placement.length, 44u);
     Restore();
     ExpectRestored("restored");
-    Restore();  // the same placements again
+    // Hidden since by someone else: a second restore leaves it so.
+    ShowWindow(browsers_[0], SW_HIDE);
+    Restore();
+    EXPECT_FALSE(IsWindowVisible(browsers_[0]));
+    ShowWindow(browsers_[0], SW_SHOWNORMAL);
     ExpectRestored("restored twice");
 
-    // Hiding twice keeps the second list, read from hidden windows; the
-    // restore still brings every window back in its state.
+    // A second press keeps what the first hid: the restore still brings
+    // every window back in its state.
     Hide();
     Hide();
     ExpectHidden("hidden twice");
@@ -109,7 +117,7 @@ TEST_F(BossKey, HotKeysHideAndRestoreBrowserAndExplorerWindows) {
     Hide();
     DestroyWindow(browsers_[0]);
     Restore();
-    for (size_t i = 1; i < browsers_.size(); ++i) EXPECT_TRUE(IsWindowVisible(browsers_[i])) << i;
+    for (size_t i = 1; i < 3; ++i) EXPECT_TRUE(IsWindowVisible(browsers_[i])) << i;
 
     // Nothing to hide: the list is empty and a restore touches nothing.
     for (HWND h : browsers_) DestroyWindow(h);
@@ -160,6 +168,57 @@ TEST_F(BossKey, TheKeyboardReachesTheHotKey) {
     SendInput(4, keys, sizeof(INPUT));
     for (int i = 0; i < 50 && IsWindowVisible(browsers_[0]); ++i, Sleep(20)) ui::PumpMessages();
     ExpectHidden("typed");
+}
+
+// The windows the key is for belong to other programs: the placement call
+// is refused across processes, and the plain show call hides and shows them.
+TEST_F(BossKey, WindowsOfAnotherProcessAreHiddenAndOnlyThoseComeBack) {
+    nvtest::OtherProcess other(L"window CabinetWClass:1 CabinetWClass:3 IEFrame:6 IEFrame:0");
+    ASSERT_TRUE(other.started());
+    std::vector<HWND> w;
+    ASSERT_TRUE(nvtest::PumpUntil([&] { return (w = other.Windows()).size() == 4; }));
+    auto visible = [&] {
+        std::string v;
+        for (HWND h : w) v += IsWindowVisible(h) ? '1' : '0';
+        return v;
+    };
+    ASSERT_EQ(visible(), "1110");
+    ASSERT_TRUE(IsZoomed(w[1]) && IsIconic(w[2]));
+    Hide();
+    EXPECT_TRUE(nvtest::PumpUntil([&] { return visible() == "0000"; })) << visible();
+    ExpectHidden("with another process");
+    Restore();
+    EXPECT_TRUE(nvtest::PumpUntil([&] { return visible() == "1110"; })) << visible();
+    EXPECT_TRUE(IsZoomed(w[1]) && IsIconic(w[2]));
+    ExpectRestored("with another process");
+}
+
+TEST_F(BossKey, TheTrayIconComesBackWhenANewTaskbarSaysSo) {
+    // The icon is there when, and only when, it can be changed.
+    auto iconThere = [&] {
+        NOTIFYICONDATAW probe{};
+        probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        probe.hWnd = main_;
+        probe.uID = 1;
+        return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+    };
+    ASSERT_TRUE(iconThere()) << "no notification area in this prefix";
+    // The taskbar went away with its icons, and a new one says so.
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    gone.hWnd = main_;
+    gone.uID = 1;
+    Shell_NotifyIconW(NIM_DELETE, &gone);
+    ASSERT_FALSE(iconThere());
+    nvtest::OtherProcess taskbar(L"broadcast TaskbarCreated");
+    ASSERT_TRUE(taskbar.started());
+    EXPECT_EQ(taskbar.Wait(), 0u);
+    EXPECT_TRUE(nvtest::PumpUntil(iconThere));
+    // Other registered messages do nothing of the kind.
+    Shell_NotifyIconW(NIM_DELETE, &gone);
+    nvtest::OtherProcess(L"broadcast SomethingElseCreated").Wait();
+    for (int i = 0; i < 20; ++i, Sleep(10)) ui::PumpMessages();
+    EXPECT_FALSE(iconThere());
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+// A second program for the shell tests: windows that belong to another
+// process (as Explorer's and the browser's do), and the message a new
+// taskbar sends every top-level window.
+//   otherprocess_tests.exe window CLASS:SHOW ...   makes the windows (SHOW is a
+//                                                  ShowWindow value, 0 = hidden),
+//                                                  then pumps until ended
+//   otherprocess_tests.exe broadcast NAME          posts the registered message
+//                                                  NAME to every top-level window
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc == 3 && std::wstring(argv[1]) == L"broadcast")
+        return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(argv[2]), 0, 0) ? 0 : 1;
+    if (argc < 3 || std::wstring(argv[1]) != L"window") return 2;
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const size_t colon = arg.find(L':');
+        const std::wstring cls = arg.substr(0, colon);
+        const int show = colon == std::wstring::npos ? SW_SHOWNORMAL : std::stoi(arg.substr(colon + 1));
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = inst;
+        wc.lpszClassName = cls.c_str();
+        RegisterClassW(&wc);  // fails harmlessly for a class made before
+        // Titled "other 2", "other 3", ... in the order given, so the tests
+        // can tell them apart.
+        const std::wstring title = L"other " + std::to_wstring(i);
+        HWND h = CreateWindowW(cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 100 + 40 * i, 100, 300, 200, nullptr,
+                               nullptr, inst, nullptr);
+        ShowWindow(h, show);
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
