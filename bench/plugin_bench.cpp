@@ -21,6 +21,15 @@
 //   empty seconds=S            (the dialog without plug-ins)
 //   read seconds=S plugins=N
 //   listprofile seconds=S plugins=N
+// "mix" imports (into an empty plug-in folder) the file FILE when given,
+// else a file in the shape of the
+// community file of that size: its share of folder variables (the
+// protected bases %WinDir%, %UserProfile%, %ProgramFiles% and
+// %SystemDrive% among them), of wildcard segments and of detection by key:
+//   mix seconds=S imported=N total=M
+// "lines" runs a preview of one plug-in of N [filekey] lines whose folders
+// are absent, for N = 5000, 10000 and 20000 in turn:
+//   lines5000 seconds=S    (and lines10000, lines20000)
 // Runs only inside a sandboxed prefix; everything lives below C:\nvbench.
 #include <windows.h>
 #include <commctrl.h>
@@ -30,6 +39,9 @@
 #include <vector>
 
 #include "benchlib.h"
+#include "engine/catalogue.h"
+#include "engine/customitems.h"
+#include "engine/runview.h"
 #include "foundation/apppath.h"
 #include "foundation/listfile.h"
 #include "foundation/system.h"
@@ -193,16 +205,128 @@ void List(int count, int rounds) {
     }
 }
 
+// The community file's mix, per FileKey: where it starts (the protected
+// bases about a third of the time), a wildcard segment in two of five, a
+// flag in one of three; detection mostly by key, a fifth by file.
+std::string GenerateMix(int entries) {
+    static const char* const kBases[] = {
+        "%LocalAppData%", "%LocalAppData%", "%LocalAppData%", "%AppData%",       "%AppData%",       "%AppData%",
+        "%ProgramFiles%", "%ProgramFiles%", "%WinDir%",       "%WinDir%",        "%UserProfile%",   "%UserProfile%",
+        "%SystemDrive%",  "%CommonAppData%", "%Documents%",   "%LocalLowAppData%", "%CommonProgramFiles%", "%Public%",
+    };
+    static const char* const kTails[] = {"|*.*|RECURSE", "|*.log;*.tmp", "|*|REMOVESELF", "|*.dmp", "|index.;*.bak"};
+    std::string t = "; Version: 260730\r\n; # of entries: " + std::to_string(entries) +
+                    "\r\n;\r\n; Generated for the benchmark. Licensed under CC-BY-SA-4.0.\r\n\r\n";
+    char buf[600];
+    unsigned seed = 1234;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < entries; ++i) {
+        snprintf(buf, sizeof buf, "[Mix Application %04d *]\r\nLangSecRef=%d\r\n", i, 3021 + i % 10);
+        t += buf;
+        const unsigned detects = 1 + next(3);
+        for (unsigned d = 1; d <= detects; ++d) {
+            snprintf(buf, sizeof buf, "Detect%u=HK%s\\Software\\Mix Vendor %04d\\App %u\r\n", d, next(3) ? "CU" : "LM", i, d);
+            t += buf;
+        }
+        if (next(5) == 0) {
+            snprintf(buf, sizeof buf, "DetectFile=%s\\Mix Vendor %04d\r\n", kBases[next(18)], i);
+            t += buf;
+        }
+        if (i % 13 == 0) t += "DetectOS=6.1|\r\n";
+        const unsigned keys = 2 + next(12);
+        for (unsigned k = 1; k <= keys; ++k) {
+            const char* base = kBases[next(18)];
+            const bool wild = next(5) < 2;
+            snprintf(buf, sizeof buf, "FileKey%u=%s\\Mix Vendor %04d\\%sPart %u%s\r\n", k, base, i, wild ? "*\\" : "", k,
+                     kTails[next(5)]);
+            t += buf;
+        }
+        if (next(3) == 0) {
+            snprintf(buf, sizeof buf, "RegKey1=HKCU\\Software\\Mix Vendor %04d\\Recent\r\nRegKey2=HKCU\\Software\\Mix Vendor %04d|LastPath\r\n", i, i);
+            t += buf;
+        }
+        if (next(8) == 0) {
+            snprintf(buf, sizeof buf, "ExcludeKey1=PATH|%s\\Mix Vendor %04d\\Keep\\\r\n", kBases[next(18)], i);
+            t += buf;
+        }
+        t += "\r\n";
+    }
+    return t;
+}
+
+void Mix(int entries, int rounds, const wchar_t* file) {
+    // Nothing is installed: an empty prefix, the case the goal is set for.
+    Setup s = Prepare(0, 1, {nv::ShellFolder(L"AppData"), nv::ShellFolder(L"Local AppData")});
+    if (file) s.file = file;  // a copy of the community file itself
+    else nv::listfile::ReplaceBytes(s.file, GenerateMix(entries));
+    for (int r = 0; r < rounds; ++r) {
+        EmptyFolder(s.plugins);
+        double t0 = Now();
+        auto result = nv::winapp2::Import(s.file, s.plugins, {});
+        std::printf("mix seconds=%.3f imported=%d total=%d skipped=%zu\n", Now() - t0, result.imported, result.total,
+                    result.skipped.size());
+        std::fflush(stdout);
+    }
+}
+
+class QuietView : public nv::engine::WindowlessRunView {
+public:
+    void BeginRun() override {}
+    void showstatus(const std::wstring&) override {}
+    void AppendRow(const std::wstring&) override {}
+    void SetRowStatus(const std::wstring&) override {}
+    void Pump() override { nvbench::PumpMessages(); }
+};
+
+// One preview of a plug-in of `count` [filekey] lines, each in a folder of
+// its own that does not exist.
+void Lines(int rounds) {
+    const std::wstring app = kRoot + L"\\lines-app";
+    MakeDirs(app + L"\\plus-in");
+    nv::SetAppFolderForTests(app);
+    for (int count : {5000, 10000, 20000}) {
+        std::string t = "[name]\r\nappname=Many lines\r\n[swich]\r\non=1\r\n[filekey]\r\n";
+        static const char* const kBases[] = {"%LocalAppData%", "%AppData%", "%ProgramFiles%", "%Documents%",
+                                             "C:\\nvbench\\absent"};
+        char buf[200];
+        for (int i = 0; i < count; ++i) {
+            snprintf(buf, sizeof buf, "%d=%s\\Absent Vendor %05d\\%sCache|*.*|RECURSE\r\n", i + 1, kBases[i % 5], i,
+                     i % 3 ? "" : "*\\");
+            t += buf;
+        }
+        const std::wstring file = app + L"\\plus-in\\lines.ppe";
+        nv::listfile::ReplaceBytes(file, t);
+        auto list = nv::plugins::Installed();
+        for (int r = 0; r < rounds; ++r) {
+            nv::engine::Environment env{kRoot + L"\\Roaming", kRoot + L"\\Local", L"C:\\windows", 0};
+            QuietView view;
+            nv::EraseContext erase(true);
+            nv::engine::Counters counters;
+            nv::engine::RunContext ctx{env, view, erase, counters, {}};
+            double t0 = Now();
+            for (const auto& p : list) nv::engine::processshell(ctx, p);
+            std::printf("lines%d seconds=%.3f\n", count, Now() - t0);
+            std::fflush(stdout);
+        }
+        DeleteFileW(file.c_str());
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!nvbench::Start(argc, 3, "plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS")) return 2;
+    if (!nvbench::Start(argc, 3, "plugin_bench import ENTRIES ROUNDS | list PLUGINS ROUNDS | mix ENTRIES ROUNDS [FILE] | lines 0 ROUNDS")) return 2;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
     const std::wstring op = argv[1];
     const int n = _wtoi(argv[2]), rounds = _wtoi(argv[3]);
     if (op == L"import") Import(n, rounds);
     else if (op == L"list") List(n, rounds);
+    else if (op == L"mix") Mix(n, rounds, argc > 4 ? argv[4] : nullptr);
+    else if (op == L"lines") Lines(rounds);
     else return 2;
     return 0;
 }

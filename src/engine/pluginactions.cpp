@@ -5,7 +5,9 @@
 
 namespace nv::engine {
 
-pathvars::Folders RunFolders(const RunContext& ctx) { return {ctx.env.appData, ctx.env.localAppData}; }
+pathvars::Folders RunFolders(const RunContext& ctx) {
+    return pathvars::Remembering({ctx.env.appData, ctx.env.localAppData});
+}
 
 void RunRegKey(RunContext& ctx, const plugins::RegKey& key) {
     // The primitives refuse protected keys (and then count nothing).

@@ -139,6 +139,17 @@ bool IsUnknownFolder(std::wstring_view path);
 // Program Files folder, or any folder above one of them.
 bool IsProtectedFolder(std::wstring_view path);
 
+// IsProtectedFolder for many paths in a row: the system's folders are read
+// once, when it is made (an import checks thousands of paths in a second).
+class ProtectedFolderCheck {
+public:
+    ProtectedFolderCheck();
+    bool operator()(std::wstring_view path) const;
+
+private:
+    std::vector<std::wstring> folders_;  // lower-cased canonical
+};
+
 // Keys no delete may take, whole or as a tree, whatever the spelling (case,
 // doubled or trailing backslashes): a root key itself; a key directly below
 // a root ("Software"); a user's hive and its first level under HKEY_USERS;

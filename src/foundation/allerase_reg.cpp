@@ -94,13 +94,14 @@ std::optional<std::vector<std::wstring>> ValueNames(HKEY key) { return Names(g_l
 // Deletes (in preview: records) every subkey below `key`, deepest first,
 // refusing link keys. True when nothing is left below it; otherwise the
 // key stays and only its values go, as a folder holding a link keeps just
-// the link. `text` is the key's listing text and grows while the walk
-// descends.
+// the link. A key that stays is not heard, so the subtrees and values that
+// go below it are, each once, in preview and clean alike. `text` is the
+// key's listing text and grows while the walk descends.
 bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
     const bool preview = ctx.preview();
     const EraseGuard* guard = ctx.guard();
     bool whole = true;
-    std::vector<std::wstring> gone;  // preview: subtrees that would go, recorded only when this key stays
+    std::vector<std::wstring> gone;  // subtrees that go, heard only when this key stays
     const auto subkeys = SubkeyNames(key);
     const auto values = subkeys ? ValueNames(key) : std::nullopt;
     if (!values) {
@@ -123,7 +124,7 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
             whole = false;
         } else if (!DeleteSubkeys(ctx, sub.get(), text) || (!preview && !DeleteOpenKey(sub.get()))) {
             whole = false;
-        } else if (preview) {
+        } else {
             gone.push_back(text);
         }
         text.resize(mark);
@@ -131,13 +132,17 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
     if (guard)
         for (const std::wstring& value : *values) whole = whole && !guard->KeepsValue(text, value);
     if (whole) return true;
-    for (const auto& g : gone) ctx.removed().RemoveKey(g);
+    for (const auto& g : gone) {
+        if (preview) ctx.removed().RemoveKey(g);
+        ctx.Report(RemovalKind::KeyTree, g);
+    }
     for (const std::wstring& value : *values) {
         if (guard && guard->KeepsValue(text, value)) continue;
-        if (preview)
-            ctx.removed().RemoveValue(text + L"\\" + value);
-        else
-            RegDeleteValueW(key, value.c_str());
+        const std::wstring shown = text + L"\\" + value;
+        if (preview ? ctx.removed().ValueGone(text, shown) : RegDeleteValueW(key, value.c_str()) != ERROR_SUCCESS)
+            continue;
+        if (preview) ctx.removed().RemoveValue(shown);
+        ctx.Report(RemovalKind::Value, shown);
     }
     return false;
 }

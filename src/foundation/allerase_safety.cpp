@@ -125,6 +125,19 @@ bool detail::IsProtectedFolder(std::wstring_view path, ProfileWalk profile) {
     return false;
 }
 
+ProtectedFolderCheck::ProtectedFolderCheck() {
+    for (auto& f : ProtectedFolders()) folders_.push_back(std::move(f.path));
+}
+
+bool ProtectedFolderCheck::operator()(std::wstring_view path) const {
+    std::wstring canon = ToLower(NormalizePath(path));
+    if (canon.empty()) return false;
+    if (RootLength(canon) >= canon.size()) return true;
+    for (const std::wstring& p : folders_)
+        if (p == canon || (p.size() > canon.size() && p.starts_with(canon) && p[canon.size()] == L'\\')) return true;
+    return false;
+}
+
 namespace {
 
 // The key's parts, lower-cased, empty ones (doubled or trailing

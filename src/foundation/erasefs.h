@@ -149,11 +149,23 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         counted(path, SizeOf(fd));
         result = readOnly && !resetAttrs ? FileResult::Failed : FileResult::Removed;
         if (result == FileResult::Failed) fate = Fate::ReadOnly;
+    } else if (!CheckFileLinks() && !resetAttrs && !ctx.secure()) {
+        // Nothing but the delete is asked of this handle: opened with
+        // delete-on-close it costs what the platform's own delete costs (an
+        // open and a close), and it is still the handle of the entry itself,
+        // never of a link's target.
+        ScopedFile h(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        const DWORD openError = h ? 0 : GetLastError();
+        counted(path, SizeOf(fd));
+        result = h ? FileResult::Removed : FileResult::Failed;
+        if (!h) fate = LeftFate(openError, readOnly);
     } else {
-        // The one place a file is deleted: one handle for the link check, the
-        // unhide and the delete, so no path-based call can act on a link's
-        // target (and whatever else is done to a file before it goes belongs
-        // here, on this handle).
+        // The one place a file is deleted by a disposition call: one handle
+        // for the link check, the unhide, the overwrite and the delete, so no
+        // path-based call can act on a link's target. Wine resolves a link
+        // when it opens it and cannot take a delete-on-close back, so under
+        // Wine the check must come before the delete is asked for.
         DWORD access = DELETE | FILE_READ_ATTRIBUTES | (resetAttrs ? FILE_WRITE_ATTRIBUTES : 0);
         ScopedFile h(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));

@@ -4,6 +4,8 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <cwctype>
+
 #include "foundation/system.h"
 
 namespace nv::pathvars {
@@ -68,6 +70,13 @@ std::vector<std::wstring> Values(std::wstring_view name, const Folders& folders)
 
 }  // namespace
 
+Folders Remembering(Folders folders) {
+    if (!folders.appData) folders.appData = ShellFolder(L"AppData");
+    if (!folders.localAppData) folders.localAppData = ShellFolder(L"Local AppData");
+    folders.remembered = std::make_shared<std::unordered_map<std::wstring, std::vector<std::wstring>>>();
+    return folders;
+}
+
 Expansion Expand(std::wstring_view path, const Folders& folders) {
     Expansion out;
     out.paths.push_back({});
@@ -80,12 +89,30 @@ Expansion Expand(std::wstring_view path, const Folders& folders) {
             break;
         }
         std::wstring_view name = path.substr(open + 1, close - open - 1);
-        std::vector<std::wstring> values = name.empty() ? std::vector<std::wstring>{} : Values(name, folders);
+        std::vector<std::wstring> values;
+        if (name.empty()) {
+        } else if (folders.remembered) {
+            std::wstring key(name);
+            CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+            auto [it, fresh] = folders.remembered->try_emplace(std::move(key));
+            if (fresh) it->second = Values(name, folders);
+            values = it->second;
+        } else {
+            values = Values(name, folders);
+        }
         if (values.empty()) {
             out.unknown = name;
             out.paths.clear();
             return out;
         }
+        // A drive ("C:", as %SystemDrive% gives it) is its root folder: "C:"
+        // alone would be the drive's current folder.
+        bool drive = true;
+        for (const auto& v : values) drive = drive && v.size() == 2 && v[1] == L':' && iswalpha(v[0]);
+        if (drive)
+            for (auto& v : values) v += L'\\';
+        size_t after = close + 1;
+        if (drive && after < path.size() && (path[after] == L'\\' || path[after] == L'/')) ++after;
         std::vector<Expanded> next;
         for (const auto& e : out.paths)
             for (const auto& v : values) {
@@ -94,7 +121,7 @@ Expansion Expand(std::wstring_view path, const Folders& folders) {
                 next.push_back(std::move(x));
             }
         out.paths = std::move(next);
-        at = close + 1;
+        at = after;
     }
     return out;
 }

@@ -1,9 +1,11 @@
 // Folder variables in the paths of plug-ins: "%LocalAppData%\Vendor\Cache".
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace nv::pathvars {
@@ -15,7 +17,15 @@ namespace nv::pathvars {
 struct Folders {
     std::optional<std::wstring> appData;
     std::optional<std::wstring> localAppData;
+    // When set, each variable is asked of the system once and its value
+    // kept here: an import or a run of thousands of lines names the same
+    // few variables over and over.
+    std::shared_ptr<std::unordered_map<std::wstring, std::vector<std::wstring>>> remembered;
 };
+
+// `folders` with AppData and LocalAppData read now when unset, and every
+// other variable remembered from its first use on.
+Folders Remembering(Folders folders);
 
 // One concrete path and how much of it the variables gave: the system said
 // where those folders are, the rest is what the plug-in names.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/allerase.h"
@@ -125,10 +126,15 @@ Pattern::Pattern(std::wstring_view pattern) {
     std::wstring buf;
     lower_ = Lower(pattern, buf);
     if (lower_ == L"*.*") lower_ = L"*";
+    if (lower_.size() > 1 && lower_.back() == L'.' && lower_.find_first_not_of(L'.') != std::wstring::npos) {
+        while (lower_.back() == L'.') lower_.pop_back();
+        dots_ = static_cast<int>(std::count(lower_.begin(), lower_.end(), L'.'));
+    }
 }
 
 bool Pattern::Matches(std::wstring_view name) const {
     thread_local std::wstring buf;
+    if (dots_ >= 0 && std::count(name.begin(), name.end(), L'.') != dots_) return false;
     return Glob(lower_, Lower(name, buf));
 }
 

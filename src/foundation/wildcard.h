@@ -19,13 +19,16 @@ public:
     Pattern() = default;
     explicit Pattern(std::wstring_view pattern);
     // "*" stands for any run of characters, "?" for exactly one; "*.*"
-    // matches every name, with or without a dot, as the file system's own
+    // matches every name, with or without a dot, and a pattern ending in a
+    // dot names a name without an extension ("index." is "index", "data*."
+    // matches "datam" but not "data.bin"), as the file system's own
     // patterns do.
     bool Matches(std::wstring_view name) const;
     const std::wstring& text() const { return lower_; }
 
 private:
     std::wstring lower_;
+    int dots_ = -1;  // with a final dot: the dots a name may hold (those of the pattern), else -1
 };
 
 inline bool Matches(std::wstring_view pattern, std::wstring_view name) { return Pattern(pattern).Matches(name); }

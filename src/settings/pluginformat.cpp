@@ -114,7 +114,9 @@ bool FirstStepListed(const pathvars::Expanded& e, DetectCache* cache) {
     auto [it, fresh] = cache->listings.try_emplace(folder);
     if (fresh) {
         WIN32_FIND_DATAW fd;
-        ScopedFind find(FindFirstFileExW((L"\\\\?\\" + allerase::NormalizePath(folder) + L"\\*").c_str(),
+        std::wstring pattern = allerase::NormalizePath(folder);
+        if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';  // a drive root ends in one already
+        ScopedFind find(FindFirstFileExW((L"\\\\?\\" + pattern + L"*").c_str(),
                                          FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (find)
             do it->second.insert(ToLower(fd.cFileName));
@@ -123,6 +125,35 @@ bool FirstStepListed(const pathvars::Expanded& e, DetectCache* cache) {
     std::wstring name = ToLower(step);
     while (!name.empty() && (name.back() == L' ' || name.back() == L'.')) name.pop_back();
     return it->second.count(name) > 0;
+}
+
+// Whether the key's second step can exist: looked up in a listing of the
+// subkeys of its first step (under HKLM in both views), made once per
+// cache. Most detection keys name a vendor below "Software" that is not there.
+bool SecondStepListed(const RegKey& k, DetectCache* cache) {
+    if (!cache) return true;
+    const size_t first = k.subKey.find(L'\\');
+    if (first == 0 || first == std::wstring::npos) return true;
+    const size_t second = k.subKey.find(L'\\', first + 1);
+    const std::wstring step = ToLower(std::wstring_view(k.subKey).substr(first + 1, second - first - 1));
+    if (step.empty()) return true;
+    const std::wstring parent = k.subKey.substr(0, first);
+    auto [it, fresh] = cache->listings.try_emplace(L"*" + ToLower(allerase::KeyText(k.root, parent)));
+    if (fresh)
+        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)}) {
+            if (view && k.root != HKEY_LOCAL_MACHINE) break;
+            ScopedKey key;
+            if (RegOpenKeyExW(k.root, parent.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, key.put()) != ERROR_SUCCESS)
+                continue;
+            wchar_t name[256];
+            for (DWORD i = 0;; ++i) {
+                DWORD len = 256;
+                LONG rc = RegEnumKeyExW(key.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+                if (rc == ERROR_NO_MORE_ITEMS) break;
+                if (rc == ERROR_SUCCESS) it->second.insert(ToLower(std::wstring_view(name, len)));
+            }
+        }
+    return it->second.count(step) > 0;
 }
 
 bool PathExists(const std::wstring& path, const pathvars::Folders& folders, DetectCache* cache) {
@@ -308,7 +339,7 @@ bool Detected(const Extras& extras, const pathvars::Folders& folders, DetectCach
         case Detect::Kind::Reg:
             any = true;
             holds = holds || remembered(L"R" + allerase::KeyText(d.key.root, d.key.subKey),
-                                        [&] { return KeyExists(d.key); });
+                                        [&] { return SecondStepListed(d.key, cache) && KeyExists(d.key); });
             break;
         case Detect::Kind::File:
             any = true;

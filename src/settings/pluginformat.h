@@ -106,8 +106,9 @@ HKEY ParseRoot(std::wstring_view name);
 // cache keeps the answers per key and path across many plug-ins.
 struct DetectCache {
     std::unordered_map<std::wstring, bool> answers;  // per key and path
-    // Lower-cased names in the folders the variables name: most programs
-    // are not installed, and one listing answers for all of them.
+    // Lower-cased names in the folders the variables name, and of the
+    // subkeys of the keys below a root ("*HKEY_CURRENT_USER\\Software"):
+    // most programs are not installed, and one listing answers for all.
     std::unordered_map<std::wstring, std::unordered_set<std::wstring>> listings;
 };
 bool Detected(const Extras& extras, const pathvars::Folders& folders, DetectCache* cache = nullptr);

@@ -204,6 +204,7 @@ std::optional<std::wstring> SpecialDetectPath(std::wstring_view name) {
         {L"DET_MOZILLA", L"%AppData%\\Mozilla\\Firefox"},
         {L"DET_THUNDERBIRD", L"%AppData%\\Thunderbird"},
         {L"DET_OPERA", L"%AppData%\\Opera Software"},
+        {L"DET_WINDOWS", L"%WinDir%"},  // holds on every Windows
     };
     for (const auto& s : kSpecial)
         if (SameName(name, s.name)) return std::wstring(s.path);
@@ -227,23 +228,8 @@ bool Why(std::wstring& why, std::wstring text) {
 struct Session {
     const pathvars::Folders& folders;
     plugins::DetectCache detected;
-    std::unordered_map<std::wstring, bool> protectedBases;
-
-    // Protected folders lie at or above the system's own folders: below a
-    // folder that is not protected, nothing is. So a path below its
-    // variable's folder needs the (costly) check only when that folder is
-    // itself protected.
-    bool Protected(const pathvars::Expanded& e) {
-        std::wstring canon = allerase::NormalizePath(e.path);
-        std::wstring base = allerase::NormalizePath(std::wstring_view(e.path).substr(0, e.fromVariables));
-        if (!base.empty() && canon.size() > base.size() && StartsWith(ToLower(canon), ToLower(base)) &&
-            canon[base.size()] == L'\\') {
-            auto [it, fresh] = protectedBases.try_emplace(ToLower(base), false);
-            if (fresh) it->second = allerase::IsProtectedFolder(base);
-            if (!it->second) return false;
-        }
-        return allerase::IsProtectedFolder(e.path);
-    }
+    // The system's protected folders, read once for the whole file.
+    allerase::ProtectedFolderCheck isProtected;
 
     // Every variable of the path is known here; with mustBeSafe the path is
     // no protected folder either.
@@ -252,10 +238,22 @@ struct Session {
         if (!x.unknown.empty() || x.paths.empty()) return Why(why, L"unknown variable %" + x.unknown + L"%");
         if (mustBeSafe)
             for (const auto& e : x.paths)
-                if (!wildcard::Has(e.path) && Protected(e)) return Why(why, L"aims at a protected folder: " + e.path);
+                if (!wildcard::Has(e.path) && isProtected(e.path)) return Why(why, L"aims at a protected folder: " + e.path);
         return true;
     }
 };
+
+// "FILE|C:\dir\name.log", folder and file in one field, as other readers of
+// the format take it: "FILE|C:\dir\|name.log".
+std::wstring OneFieldFile(const std::wstring& value) {
+    const size_t bar = value.find(L'|');
+    if (bar == std::wstring::npos || value.find(L'|', bar + 1) != std::wstring::npos ||
+        !SameName(Trim(std::wstring_view(value).substr(0, bar)), L"FILE"))
+        return value;
+    const size_t slash = value.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash < bar || slash + 1 == value.size()) return value;
+    return value.substr(0, slash + 1) + L"|" + value.substr(slash + 1);
+}
 
 bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) {
     c.name = e.header;
@@ -305,10 +303,11 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         case Kind::ExcludeKey: {
             // An exclusion that cannot be honoured would leave its files unguarded.
-            auto x = plugins::ParseExclude(k.value, lineWhy);
+            const std::wstring value = OneFieldFile(k.value);
+            auto x = plugins::ParseExclude(value, lineWhy);
             if (!x || (x->kind != plugins::Exclude::Kind::Reg && !session.CheckPath(x->folder, false, lineWhy)))
                 return Why(why, k.name + L": " + lineWhy);
-            c.excludes.push_back(k.value);
+            c.excludes.push_back(value);
             c.extras.excludes.push_back(std::move(*x));
             break;
         }
@@ -420,8 +419,9 @@ std::wstring Summary(const Result& r, const std::wstring& whereReasonsAre) {
     return s + L")";
 }
 
-Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& folders) {
+Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& given) {
     Result r;
+    const pathvars::Folders folders = pathvars::Remembering(given);
     auto refuse = [&](std::wstring why) {
         r.refused = true;
         r.error = std::move(why);

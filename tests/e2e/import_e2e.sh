@@ -59,5 +59,93 @@ check "a binary file exits 1" [ $? -eq 1 ]
 check "it says why" grep -qF 'is not a Winapp2 file' "$err"
 check "nothing was written" [ "$(cat "$plugin" | md5sum)" = "$before" ]
 
+# Forms of the format Windows and other readers take: %SystemDrive% is a
+# drive ("C:" + "\X"), in DetectFile and in a plug-in's FILE detect line; a
+# pattern ending in a dot names a name without an extension; an exclusion
+# may hold folder and file in one field; DET_WINDOWS holds everywhere.
+sd=$c/nvtest-import/sd
+mkdir -p "$sd/win"
+for f in index index.html datam data.bin datax; do head -c 10 /dev/zero > "$sd/$f"; done
+head -c 10 /dev/zero > "$sd/win/a.tmp"
+printf '; Version: 8\r\n; # of entries: 3\r\n[Drive Root *]\r\nDetectFile=%%SystemDrive%%\\nvtest-import\\sd\r\n' > "$d/forms.ini"
+printf 'FileKey1=%%SystemDrive%%\\nvtest-import\\sd|index.;data*.\r\nExcludeKey1=FILE|%%SystemDrive%%\\nvtest-import\\sd\\datax\r\n' >> "$d/forms.ini"
+printf '[Every Windows *]\r\nSpecialDetect=DET_WINDOWS\r\nDetect=HKCU\\Software\\NvNoSuchVendor\r\nFileKey1=C:\\nvtest-import\\sd\\win|*.tmp\r\n' >> "$d/forms.ini"
+printf '[Not Here *]\r\nDetectFile=%%SystemDrive%%\\nvtest-import\\absent\r\nFileKey1=C:\\nvtest-import\\absent|*.*\r\n' >> "$d/forms.ini"
+run /import-winapp2 'C:\nvtest-import\data\forms.ini'
+check "forms: import summary" grep -qxF 'Imported 2 of 3 entries (1 not on this machine, 0 skipped)' "$out"
+check "forms: the one-field exclusion is written as folder and file" \
+  grep -qaxF $'1=FILE|%SystemDrive%\\nvtest-import\\sd\\|datax\r' "$app/plus-in/Winapp2 - Drive Root.ppe"
+sed -i 's/^on=0/on=1/' "$app/plus-in/Winapp2 - Drive Root.ppe" "$app/plus-in/Winapp2 - Every Windows.ppe"
+printf '[name]\r\nappname=Drive detect\r\n[swich]\r\non=1\r\n[detect]\r\n1=FILE|%%SystemDrive%%\\nvtest-import\\sd\\win\r\n[filekey]\r\n1=%%SystemDrive%%\\nvtest-import\\sd\\win|*.tmp\r\n' > "$app/plus-in/drive.ppe"
+run /preview
+check "forms: the drive detect line holds" grep -qxF $'Drive detect\tDone' "$out"
+check "forms: preview lists the file without extension" grep -qF $'file\tC:\\nvtest-import\\sd\\index\t10' "$out"
+run /clean
+check "forms: index. and data*. removed index and datam" [ ! -e "$sd/index" -a ! -e "$sd/datam" ]
+check "forms: names with an extension stay" [ -f "$sd/index.html" -a -f "$sd/data.bin" ]
+check "forms: the one-field exclusion keeps datax" [ -f "$sd/datax" ]
+check "forms: DET_WINDOWS held" [ ! -e "$sd/win/a.tmp" ]
+rm -f "$app/plus-in/"*.ppe
+
+# Preview equals clean: every file, folder, key and value a clean removes is
+# a line of its preview, or lies below a folder or key tree line of it; and
+# every file, key and value the preview lists goes. One plug-in holds every
+# action kind, run without and with exclusions that keep part of each.
+p=$c/nvtest-import/peq P='C:\nvtest-import\peq' K='HKCU\Software\NvPeq'
+H='HKEY_CURRENT_USER\Software\NvPeq'
+reg_add() { wine reg add "$@" /f >/dev/null 2>&1 </dev/null; }
+plant() {
+  rm -rf "$p"; mkdir -p "$p/fold/sub" "$p/fk/deep/er" "$p/rs/a" "$p/rs/c" "$p/one" "$p/fext"
+  for f in fold/a.txt fold/keep.txt fold/sub/b.txt fk/x.log fk/keep.log fk/deep/z.tmp fk/deep/er/y.tmp \
+           rs/b.bin rs/a/k.bin rs/c/d.bin one/doc.txt one/other.txt fext/a.log fext/b.txt; do
+    head -c 10 /dev/zero > "$p/$f"
+  done
+  wine reg delete "$K" /f >/dev/null 2>&1 </dev/null
+  reg_add "$K\\Tree" /v keep /d x; reg_add "$K\\Tree" /v other /d x
+  reg_add "$K\\Tree\\sub" /v v /d x; reg_add "$K\\Tree\\sub\\deeper" /v v /d x
+  reg_add "$K\\OldTree\\Held" /v v /d x; reg_add "$K\\OldTree\\Gone" /v v /d x; reg_add "$K\\OldTree" /v w /d x
+  reg_add "$K\\Vals" /v old /d x; reg_add "$K\\Vals" /v new /d x; reg_add "$K\\Vals" /v stays /d x
+}
+# Every file and folder below the plant, every key and KEY\value below the
+# test key, one a line, in the preview's spelling.
+state() {
+  find "$p" -mindepth 1 | sed "s|^$c|C:|; s|/|\\\\|g"
+  wine reg query "$K" /s 2>/dev/null </dev/null | tr -d '\r' | awk '
+    /^HKEY_/ { key = $0; print key; next }
+    /^    / { sub(/^    /, ""); split($0, f, "    "); if (f[1] != "(Default)") print key "\\" f[1] }'
+}
+for variant in plain excluded; do
+  plant
+  {
+    printf '[name]\r\nappname=Peq\r\n[swich]\r\non=1\r\n'
+    [ $variant = excluded ] && printf '[exclude]\r\n1=REG|%s\\Tree|keep\r\n2=REG|%s\\OldTree\\Held\r\n3=FILE|%s\\fold\\|keep.txt\r\n4=PATH|%s\\rs\\a\\\r\n5=FILE|%s\\fk\\|keep.log\r\n6=REG|%s\\Vals|new\r\n' "$K" "$K" "$P" "$P" "$P" "$K"
+    printf '[regtree]\r\n1=-2147483647,Software\\NvPeq\\OldTree\r\n[reg]\r\n1=-2147483647,Software\\NvPeq\\Vals,old\r\n'
+    printf '[folder]\r\n1=%s\\fold,\r\n[file]\r\n1=%s\\one,,doc.txt\r\n[fileext]\r\n1=%s\\fext,,log\r\n' "$P" "$P" "$P"
+    printf '[regkey]\r\n1=%s\\Tree\r\n2=%s\\Vals|new\r\n' "$K" "$K"
+    printf '[filekey]\r\n1=%s\\fk|*.log\r\n2=%s\\fk\\deep|*.tmp|RECURSE\r\n3=%s\\rs|*|REMOVESELF\r\n' "$P" "$P" "$P"
+  } > "$app/plus-in/peq.ppe"
+  before=$(state | sort)
+  run /preview
+  preview=$(grep -aP '^(file|folder|key|keytree|value)\t' "$out" | cut -f1,2)
+  run /clean
+  after=$(state | sort)
+  removed=$(comm -23 <(echo "$before") <(echo "$after"))
+  check "$variant: the clean removed something" [ -n "$removed" ]
+  uncovered=$(echo "$removed" | listed="$preview" awk -F'\t' '
+    BEGIN { n = split(ENVIRON["listed"], l, "\n"); for (i = 1; i <= n; i++) { split(l[i], f, "\t"); kind[i] = f[1]; path[i] = f[2] } }
+    NF { ok = 0
+         for (i = 1; i <= n && !ok; i++)
+           ok = $0 == path[i] || ((kind[i] == "folder" || kind[i] == "keytree") && index($0, path[i] "\\") == 1)
+         if (!ok) print }')
+  check "$variant: everything the clean removed is in the preview${uncovered:+ (missing: $(echo $uncovered))}" [ -z "$uncovered" ]
+  stayed=$(echo "$preview" | awk -F'\t' '$1 != "folder" { print $2 }' | grep -xF -f <(echo "$after") || true)
+  check "$variant: everything the preview lists as file, key or value went${stayed:+ (stayed: $(echo $stayed))}" [ -z "$stayed" ]
+done
+check "excluded: the kept value of the tree stays" grep -qxF "$H\\Tree\\keep" <(echo "$after")
+check "excluded: the kept key of the old tree stays" grep -qxF "$H\\OldTree\\Held\\v" <(echo "$after")
+check "excluded: the kept files stay" [ -f "$p/fold/keep.txt" -a -f "$p/fk/keep.log" -a -f "$p/rs/a/k.bin" ]
+check "excluded: the rest of the tree went" [ -z "$(grep -F "$H\\Tree\\sub" <<<"$after")" ]
+wine reg delete "$K" /f >/dev/null 2>&1 </dev/null
+
 rm -rf "$c/nvtest-import"
 exit $fail

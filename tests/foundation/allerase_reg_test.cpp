@@ -226,6 +226,9 @@ TEST(RegistryLinks, NoPrimitiveActsThroughALinkKey) {
                               L"refused\t" + t + L"\\LeafLink\\v\t0",
                               L"refused\t" + t + L"\\TreeLink\\v\t0",
                               L"refused\t" + t + L"\\Tree\\Inner\t0",
+                              // the key stays for the link: what goes below it is heard instead
+                              L"keytree\t" + t + L"\\Tree\\Other\t0",
+                              L"value\t" + t + L"\\Tree\\v\t0",
                           }));
 }
 

@@ -92,6 +92,9 @@ measure() {
   n=$((n + 1))
   mkdir -p "$work"
   cp -a "$base/$tmpl" "$work/c$n"
+  # Written out before the clock starts: no measurement pays for the
+  # writeback of the copy, nor of the removal before it.
+  sync
   line=$(wine "$exe" "$mode" "C:\\nvbench\\catwork\\c$n" 2>/dev/null </dev/null | tr -d '\r' | grep -a '^seconds=') ||
     { nv_log "catalogue_bench $mode failed"; exit 1; }
   rm -rf "${work:?}/c$n"
