@@ -7,48 +7,12 @@
 #include "engine/customitems.h"
 #include "foundation/apppath.h"
 #include "foundation/handles.h"
+#include "foundation/runlock.h"
 #include "foundation/text.h"
 #include "settings/profile.h"
 
 namespace nv::engine {
 namespace {
-
-constexpr wchar_t kRunMutex[] = L"Local\\NorvaleSystemCleaner.CleaningRun";
-bool g_running = false;
-
-// Holds the run for its lifetime: in this process (a run yields to the
-// message loop, so a menu or timer could ask for another) and across
-// processes (a second cleaner.exe /clean).
-class RunLock {
-public:
-    RunLock() {
-        if (g_running) return;
-        mutex_.reset(CreateMutexW(nullptr, TRUE, kRunMutex));
-        if (!mutex_) return;
-        if (GetLastError() == ERROR_ALREADY_EXISTS) {
-            // Someone else created it: wait for ownership only if it is free.
-            DWORD w = WaitForSingleObject(mutex_.get(), 0);
-            if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) {
-                mutex_.reset();
-                return;
-            }
-        }
-        g_running = true;
-        held_ = true;
-    }
-    ~RunLock() {
-        if (!held_) return;
-        ReleaseMutex(mutex_.get());
-        g_running = false;
-    }
-    RunLock(const RunLock&) = delete;
-    RunLock& operator=(const RunLock&) = delete;
-    bool held() const { return held_; }
-
-private:
-    ScopedHandle mutex_;
-    bool held_ = false;
-};
 
 // A drive letter without its medium (an empty card reader, which the
 // scandisk item probes on D: to F:) must fail like a missing folder; the
@@ -102,17 +66,7 @@ std::wstring NowText() {
 
 bool SecureDeletionOn() { return profile::NumericFlag(profile::kOptions, profile::opt::securely); }
 
-bool RunInProgressAnywhere() {
-    if (g_running) return true;
-    ScopedHandle m(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutex));
-    if (!m) return false;
-    DWORD w = WaitForSingleObject(m.get(), 0);
-    if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
-        ReleaseMutex(m.get());
-        return false;
-    }
-    return true;
-}
+bool RunInProgressAnywhere() { return nv::RunInProgressAnywhere(); }
 
 RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& unattended,
                 const RunOptions& options) {

@@ -46,11 +46,6 @@ void RunRegistryLine(RunContext& ctx, const plugins::Command& c) {
         ctx.AddKeys(tree ? 5 : 1);  // names no key: nothing to do, the count still applies
         return;
     }
-    if (allerase::IsProtectedKey(root, sub)) {
-        std::wstring target = allerase::KeyText(root, sub);
-        ctx.erase.Refuse(tree ? target : target + L"\\" + c.fields[2], Fate::Protected);
-        return;
-    }
     ctx.AddKeys(tree ? allerase::DeleteRegTree(ctx.erase, root, sub)
                      : allerase::DeleteRegValue(ctx.erase, root, sub, c.fields[2]));
 }

@@ -49,9 +49,12 @@ void WaitUntilReady(RunContext& ctx, HANDLE process, DWORD ms) {
 }  // namespace
 
 void TypedUrls(RunContext& ctx) {
+    // Read before anything goes: the addresses it keeps live only in the key.
+    const auto kept = keeplists::UrlKeepListForRun();
+    if (!kept) return ctx.Fail(L"keepurl.dat cannot be read");
+    const std::vector<std::wstring>& keep = *kept;
     ctx.AddKeys(allerase::DeleteRegKey(ctx.erase, HKEY_CURRENT_USER, kTypedUrls));
     if (ctx.erase.preview() || IsLinkKey(HKEY_CURRENT_USER, kTypedUrls)) return;
-    const std::vector<std::wstring> keep = keeplists::ReadUrlKeepList();
     const std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
     regfun::CreateRegKey(key);
     for (size_t i = 0; i < keep.size(); ++i) regfun::SetRegValue(key, L"url" + std::to_wstring(i + 1), keep[i]);
@@ -84,7 +87,9 @@ void ClearUrlHistory(RunContext& ctx) {
 void Cookies(RunContext& ctx) {
     const std::wstring folder = ShellFolder(L"Cookies");
     if (folder.empty()) return;
-    const std::vector<std::wstring> keep = keeplists::ReadCookieKeepList();
+    const auto kept = keeplists::CookieKeepListForRun();
+    if (!kept) return ctx.Fail(L"keepcook.dat cannot be read");
+    const std::vector<std::wstring>& keep = *kept;
     // Full paths as the file system object reports them: the folder without
     // a trailing separator, "\", the file's name.
     std::wstring prefix = folder;

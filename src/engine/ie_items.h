@@ -7,13 +7,15 @@
 namespace nv::engine::ie {
 
 // Deletes the typed-address key (registry +3) and writes the URL keep
-// list back into it as url1..urlN, in keep-list order.
+// list back into it as url1..urlN, in keep-list order. A keepurl.dat that
+// exists but cannot be read fails the item before anything is deleted.
 void TypedUrls(RunContext& ctx);
 // Empties the URL history store and counts 15 keys and 500,000 bytes for it;
 // a store that cannot be opened or emptied fails the item and counts nothing.
 void ClearUrlHistory(RunContext& ctx);
 // Deletes the files of the cookie folder except those whose full path is a
-// line of the cookie keep list (exact, case-sensitive).
+// line of the cookie keep list (exact, case-sensitive); a keepcook.dat that
+// exists but cannot be read fails the item and nothing is deleted.
 void Cookies(RunContext& ctx);
 // IE 6: opens Internet Options on its content page and sends the keys that
 // clear forms and passwords, but only to that dialog while it is in front.

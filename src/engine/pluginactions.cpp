@@ -10,11 +10,7 @@ pathvars::Folders RunFolders(const RunContext& ctx) {
 }
 
 void RunRegKey(RunContext& ctx, const plugins::RegKey& key) {
-    if (allerase::IsProtectedKey(key.root, key.subKey)) {
-        std::wstring target = allerase::KeyText(key.root, key.subKey);
-        ctx.erase.Refuse(key.value ? target + L"\\" + *key.value : target, Fate::Protected);
-        return;
-    }
+    // The primitives refuse protected keys (and then count nothing).
     ctx.AddKeys(key.value ? allerase::DeleteRegValue(ctx.erase, key.root, key.subKey, *key.value)
                           : allerase::DeleteRegTree(ctx.erase, key.root, key.subKey));
 }

@@ -127,7 +127,8 @@ void RunDetails::OnFate(const std::wstring& target, double bytes, Fate fate) {
     // The fate of the target heard just before belongs to it; a file inside
     // a folder being removed was not heard before and gets a line of its own.
     if (lastHeard_ && Target(entries_.size() - 1) == target) entries_.back().fate = fate;
-    else if (fate != Fate::Link && fate != Fate::Protected && fate != Fate::Malformed && fate != Fate::TooDeep)
+    else if (fate != Fate::Link && fate != Fate::Protected && fate != Fate::Malformed && fate != Fate::TooDeep &&
+             fate != Fate::NotListed)
         Append(RemovalKind::File, target, bytes, fate);
     lastHeard_ = false;
 }
@@ -238,6 +239,7 @@ std::wstring ResultText(const RunDetails& d, size_t target) {
     case Fate::Protected: return L"Left: protected, refused";
     case Fate::Malformed: return L"Left: malformed path, refused";
     case Fate::TooDeep: return L"Left: too deep, refused";
+    case Fate::NotListed: return L"Left: the key could not be listed";
     case Fate::KeptOtherNames: return L"Removed, not overwritten: other hard links keep its content";
     case Fate::KeptInUse: return L"Removed, not overwritten: in use";
     case Fate::KeptUnmapped: return L"Removed, not overwritten: sparse or compressed";

@@ -8,7 +8,7 @@
 // still counts. Operations returning std::optional end at their first
 // failure (a missing folder, a file that is read-only or in use) and return
 // nullopt: the caller adds nothing for them. Registry operations return a
-// fixed count whatever happens.
+// fixed count whatever happens, except 0 for a refused (protected) target.
 //
 // Every operation honours the EraseContext: in preview mode nothing is
 // deleted, created or written and the result is what a clean on the same
@@ -26,8 +26,11 @@
 //    refused, never cut at the bad character;
 //  - protected folders (IsProtectedFolder) are refused, except that files
 //    named particularly may be deleted directly in them (NamesParticularly);
-//    registry roots and keys directly below a root are refused;
-//  - every walk stops at kMaxDepth levels: deeper folders are refused.
+//    registry targets IsProtectedRegTarget names are refused;
+//  - every walk stops at kMaxDepth levels: deeper folders are refused;
+//  - a registry key that cannot be listed (any error but "no more items")
+//    ends its walk there: it stays, heard as refused (Fate::NotListed);
+//    a refused registry target counts 0.
 #pragma once
 
 #include <windows.h>
@@ -115,11 +118,12 @@ double DeleteOneFile(EraseContext& ctx, const std::wstring& path);
 double DeleteWholeFolder(EraseContext& ctx, const std::wstring& folder);
 
 // Creates or opens the key, then deletes it with the plain delete, which
-// refuses a key that has subkeys. Always 3.
+// refuses a key that has subkeys. 3, or 0 when the key is protected.
 int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey);
-// Deletes the key with all its subkeys and values. Always 5.
+// Deletes the key with all its subkeys and values. 5, or 0 when protected.
 int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey);
-// Deletes one value; a missing key or value changes nothing. Always 1.
+// Deletes one value; a missing key or value changes nothing. 1, or 0 when
+// the key's values are protected.
 int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, const std::wstring& valueName);
 
 // Removes a whole section from an INI file; a missing file stays missing.
@@ -199,9 +203,23 @@ private:
     std::vector<std::wstring> folders_;  // lower-cased canonical
 };
 
-// A root key itself, a key directly below a root ("Software"), a user's hive
-// and its first level under HKEY_USERS, and the class stores Software\Classes.
+// Keys no delete may take, whole or as a tree, whatever the spelling (case,
+// doubled or trailing backslashes): a root key itself; a key directly below
+// a root ("Software"); a user's hive and its first level under HKEY_USERS;
+// everything at or below HKLM\SYSTEM, SAM, SECURITY, HARDWARE and
+// BCD00000000 (and HKEY_CURRENT_CONFIG, a view into SYSTEM); the platform's
+// own vendor keys Microsoft, Classes, Policies, Wow6432Node, Clients and
+// RegisteredApplications directly below Software or Software\Wow6432Node
+// (of HKLM, HKCU and every user's hive); and each key directly below such a
+// class store, as below HKEY_CLASSES_ROOT.
 bool IsProtectedKey(HKEY root, std::wstring_view subKey);
+// Keys whose values no delete may take: a root, a key directly below a root,
+// a user's hive and its first level, and everything at or below the system
+// trees above.
+bool IsProtectedValueKey(HKEY root, std::wstring_view subKey);
+// The one question every registry target answers, at run time and at
+// import: a key or tree (value false) or a value in that key (value true).
+bool IsProtectedRegTarget(HKEY root, std::wstring_view subKey, bool value);
 
 // "HKEY_CURRENT_USER" and so on; "0x80000009" style for any other handle.
 std::wstring RootKeyName(HKEY root);
@@ -220,6 +238,11 @@ bool UnderWine();
 // The benchmark turns the per-file link check off to measure its cost.
 // Nothing else may: without it, Wine deletes link targets.
 void SetFileLinkCheck(bool on);
+// Tests stand in for the registry's listing calls (RegEnumKeyExW and
+// RegEnumValueW: key, index, name buffer, its length in characters) to
+// play keys that answer an error at every index. nullptr restores them.
+using RegEnumFn = LONG (*)(HKEY key, DWORD index, wchar_t* name, DWORD* chars);
+void SetRegEnum(RegEnumFn subkeys, RegEnumFn values);
 }  // namespace detail
 
 }  // namespace nv::allerase

@@ -1,4 +1,5 @@
 // The registry and INI primitives.
+#include <optional>
 #include <vector>
 
 #include "foundation/allerase.h"
@@ -28,9 +29,11 @@ std::wstring FirstMissingKey(HKEY root, const std::wstring& subKey) {
     return {};
 }
 
-bool Refused(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
-    if (!IsProtectedKey(root, subKey)) return false;
-    ctx.Refuse(KeyText(root, subKey), Fate::Protected);
+// Every registry delete passes here first.
+bool Refused(EraseContext& ctx, HKEY root, const std::wstring& subKey, const std::wstring* value = nullptr) {
+    if (!IsProtectedRegTarget(root, subKey, value != nullptr)) return false;
+    const std::wstring text = KeyText(root, subKey);
+    ctx.Refuse(value ? text + L"\\" + *value : text, Fate::Protected);
     return true;
 }
 
@@ -60,29 +63,33 @@ bool DeleteOpenKey(HKEY key) {
     return del && del(key) >= 0;
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY key) {
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = 256;
-        LONG rc = RegEnumKeyExW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_SUCCESS) names.emplace_back(name, len);
-    }
-    return names;
+LONG ListSubkey(HKEY key, DWORD index, wchar_t* name, DWORD* chars) {
+    return RegEnumKeyExW(key, index, name, chars, nullptr, nullptr, nullptr, nullptr);
 }
+LONG ListValue(HKEY key, DWORD index, wchar_t* name, DWORD* chars) {
+    return RegEnumValueW(key, index, name, chars, nullptr, nullptr, nullptr, nullptr);
+}
+detail::RegEnumFn g_listSubkey = ListSubkey;
+detail::RegEnumFn g_listValue = ListValue;
 
-std::vector<std::wstring> ValueNames(HKEY key) {
+// Every name the key lists, or nothing when listing fails: any answer but
+// "no more items" ends the loop (a key that answers an error at every index
+// would otherwise hold the run for ever). Buffers hold the longest names
+// the registry allows, so ERROR_MORE_DATA is a failure too.
+std::optional<std::vector<std::wstring>> Names(detail::RegEnumFn list, HKEY key, size_t maxChars) {
     std::vector<std::wstring> names;
-    std::vector<wchar_t> name(16384);
+    std::vector<wchar_t> name(maxChars + 1);
     for (DWORD i = 0;; ++i) {
         DWORD len = static_cast<DWORD>(name.size());
-        LONG rc = RegEnumValueW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_SUCCESS) names.emplace_back(name.data(), len);
+        LONG rc = list(key, i, name.data(), &len);
+        if (rc == ERROR_NO_MORE_ITEMS) return names;
+        if (rc != ERROR_SUCCESS || len >= name.size()) return std::nullopt;
+        names.emplace_back(name.data(), len);
     }
-    return names;
 }
+
+std::optional<std::vector<std::wstring>> SubkeyNames(HKEY key) { return Names(g_listSubkey, key, 255); }
+std::optional<std::vector<std::wstring>> ValueNames(HKEY key) { return Names(g_listValue, key, 16383); }
 
 // Deletes (in preview: records) every subkey below `key`, deepest first,
 // refusing link keys. True when nothing is left below it; otherwise the
@@ -95,7 +102,13 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
     const EraseGuard* guard = ctx.guard();
     bool whole = true;
     std::vector<std::wstring> gone;  // subtrees that go, heard only when this key stays
-    for (const std::wstring& name : SubkeyNames(key)) {
+    const auto subkeys = SubkeyNames(key);
+    const auto values = subkeys ? ValueNames(key) : std::nullopt;
+    if (!values) {
+        ctx.Refuse(text, Fate::NotListed);
+        return false;
+    }
+    for (const std::wstring& name : *subkeys) {
         size_t mark = text.size();
         text += L'\\';
         text += name;
@@ -116,15 +129,14 @@ bool DeleteSubkeys(EraseContext& ctx, HKEY key, std::wstring& text) {
         }
         text.resize(mark);
     }
-    const std::vector<std::wstring> values = ValueNames(key);
     if (guard)
-        for (const std::wstring& value : values) whole = whole && !guard->KeepsValue(text, value);
+        for (const std::wstring& value : *values) whole = whole && !guard->KeepsValue(text, value);
     if (whole) return true;
     for (const auto& g : gone) {
         if (preview) ctx.removed().RemoveKey(g);
         ctx.Report(RemovalKind::KeyTree, g);
     }
-    for (const std::wstring& value : values) {
+    for (const std::wstring& value : *values) {
         if (guard && guard->KeepsValue(text, value)) continue;
         const std::wstring shown = text + L"\\" + value;
         if (preview ? ctx.removed().ValueGone(text, shown) : RegDeleteValueW(key, value.c_str()) != ERROR_SUCCESS)
@@ -150,8 +162,13 @@ bool SectionPresent(const std::wstring& file, const std::wstring& section) {
 
 }  // namespace
 
+void detail::SetRegEnum(RegEnumFn subkeys, RegEnumFn values) {
+    g_listSubkey = subkeys ? subkeys : ListSubkey;
+    g_listValue = values ? values : ListValue;
+}
+
 int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
-    if (Refused(ctx, root, subKey)) return 3;
+    if (Refused(ctx, root, subKey)) return 0;
     const std::wstring text = KeyText(root, subKey);
     if (const EraseGuard* guard = ctx.guard(); guard && (guard->KeepsKey(text) || guard->KeepsBelow(text))) return 3;
     ScopedKey k;
@@ -163,7 +180,12 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
     if (ctx.preview()) {
         // Subkeys that this preview has already removed do not hold it back.
         if (!existed || ctx.removed().KeyGone(text)) return 3;
-        for (const std::wstring& name : SubkeyNames(k.get()))
+        const auto names = SubkeyNames(k.get());
+        if (!names) {
+            ctx.Refuse(text, Fate::NotListed);
+            return 3;
+        }
+        for (const std::wstring& name : *names)
             if (!ctx.removed().KeyGone(text + L"\\" + name)) return 3;
         ctx.Report(RemovalKind::Key, text);
         ctx.removed().RemoveKey(text);
@@ -200,7 +222,7 @@ int DeleteRegKey(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 }
 
 int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
-    if (Refused(ctx, root, subKey)) return 5;
+    if (Refused(ctx, root, subKey)) return 0;
     std::wstring text = KeyText(root, subKey);
     if (ctx.guard() && ctx.guard()->KeepsKey(text)) return 5;
     ScopedKey k;
@@ -224,11 +246,7 @@ int DeleteRegTree(EraseContext& ctx, HKEY root, const std::wstring& subKey) {
 
 int DeleteRegValue(EraseContext& ctx, HKEY root, const std::wstring& subKey, const std::wstring& valueName) {
     const std::wstring keyText = KeyText(root, subKey), text = keyText + L"\\" + valueName;
-    // A value is not a key: only the roots' own values are out of reach.
-    if (TrimBlanks(subKey).find_first_not_of(L'\\') == std::wstring::npos) {
-        ctx.Refuse(text, Fate::Protected);
-        return 1;
-    }
+    if (Refused(ctx, root, subKey, &valueName)) return 0;
     if (ctx.guard() && ctx.guard()->KeepsValue(keyText, valueName)) return 1;
     ScopedKey k;
     if (OpenNoFollow(root, subKey, ctx.preview() ? KEY_QUERY_VALUE : KEY_QUERY_VALUE | KEY_SET_VALUE, k) !=

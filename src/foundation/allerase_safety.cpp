@@ -364,18 +364,73 @@ bool ProtectedFolderCheck::operator()(std::wstring_view path) const {
     return false;
 }
 
-bool IsProtectedKey(HKEY root, std::wstring_view subKey) {
+namespace {
+
+// The key's parts, lower-cased, empty ones (doubled or trailing
+// backslashes) dropped: the registry ignores them as well.
+std::vector<std::wstring> KeyParts(std::wstring_view subKey) {
     std::vector<std::wstring> parts;
     for (const auto& piece : Split(subKey, L'\\'))
         if (!piece.empty()) parts.push_back(ToLower(piece));
-    if (parts.size() <= 1) return true;
-    // Below HKEY_USERS every user's hive is a root of its own.
-    if (root == HKEY_USERS && parts.size() <= 2) return true;
-    // Software\Classes is the class store behind HKEY_CLASSES_ROOT.
-    if ((root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER) && parts.size() == 2 && parts[0] == L"software" &&
-        parts[1] == L"classes")
-        return true;
+    return parts;
+}
+
+// Roots that are views of the system trees, or no trees at all.
+bool IsSystemRoot(HKEY root) {
+    return root == HKEY_CURRENT_CONFIG || root == HKEY_PERFORMANCE_DATA || root == HKEY_DYN_DATA ||
+           root == HKEY_PERFORMANCE_TEXT || root == HKEY_PERFORMANCE_NLSTEXT;
+}
+
+// HKLM\SYSTEM, SAM, SECURITY, HARDWARE and the boot store: nothing at or
+// below them is ours to delete.
+bool InSystemTree(HKEY root, const std::vector<std::wstring>& parts) {
+    if (IsSystemRoot(root)) return true;
+    if (root != HKEY_LOCAL_MACHINE || parts.empty()) return false;
+    for (const wchar_t* tree : {L"system", L"sam", L"security", L"hardware", L"bcd00000000"})
+        if (parts[0] == tree) return true;
     return false;
+}
+
+// Keys the platform keeps directly below Software (and below its 32-bit
+// view Software\Wow6432Node).
+bool IsPlatformVendor(const std::wstring& name) {
+    for (const wchar_t* vendor : {L"microsoft", L"classes", L"policies", L"wow6432node", L"clients",
+                                  L"registeredapplications"})
+        if (name == vendor) return true;
+    return false;
+}
+
+}  // namespace
+
+bool IsProtectedKey(HKEY root, std::wstring_view subKey) {
+    std::vector<std::wstring> parts = KeyParts(subKey);
+    if (parts.size() <= 1 || InSystemTree(root, parts)) return true;
+    if (root == HKEY_USERS) {
+        // Below HKEY_USERS every user's hive is a root of its own, holding
+        // what HKEY_CURRENT_USER shows for that user.
+        if (parts.size() <= 2) return true;
+        parts.erase(parts.begin());
+    } else if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER) {
+        return false;
+    }
+    if (parts[0] != L"software") return false;
+    // Software\<vendor> or Software\Wow6432Node\<vendor>.
+    const size_t vendor = parts[1] == L"wow6432node" && parts.size() >= 3 ? 2 : 1;
+    if (parts.size() == vendor + 1 && IsPlatformVendor(parts[vendor])) return true;
+    // Below the class store each key is a file type or class, as directly
+    // below HKEY_CLASSES_ROOT.
+    return parts.size() == vendor + 2 && parts[vendor] == L"classes";
+}
+
+bool IsProtectedValueKey(HKEY root, std::wstring_view subKey) {
+    // A blank key name is the root itself, as the registry calls read it.
+    if (TrimBlanks(subKey).find_first_not_of(L'\\') == std::wstring::npos) return true;
+    const std::vector<std::wstring> parts = KeyParts(subKey);
+    return parts.size() <= 1 || (root == HKEY_USERS && parts.size() <= 2) || InSystemTree(root, parts);
+}
+
+bool IsProtectedRegTarget(HKEY root, std::wstring_view subKey, bool value) {
+    return value ? IsProtectedValueKey(root, subKey) : IsProtectedKey(root, subKey);
 }
 
 std::wstring RootKeyName(HKEY root) {

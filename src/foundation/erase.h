@@ -46,6 +46,7 @@ enum class Fate : unsigned char {
     Protected,       // left alone: a protected folder or key
     Malformed,       // left alone: a path holding a NUL or a character no path may hold
     TooDeep,         // left alone: deeper than any walk goes
+    NotListed,       // left alone: a registry key that could not be listed
     KeptOtherNames,  // removed, not overwritten: other hard links keep its content
     KeptInUse,       // removed, not overwritten: it could not be opened for writing
     KeptUnmapped,    // removed, not overwritten: where its data lies is unknown (sparse, compressed)

@@ -1,5 +1,7 @@
 #include "keeplists/keeplists.h"
 
+#include <windows.h>
+
 #include "foundation/apppath.h"
 #include "foundation/listfile.h"
 
@@ -14,7 +16,27 @@ std::vector<std::wstring> WithoutTrailingBlanks(const std::wstring& file) {
     for (auto& l : lines) l.erase(l.find_last_not_of(L' ') + 1);
     return lines;
 }
+
+std::optional<std::vector<std::wstring>> ForRun(const std::wstring& file) {
+    const DWORD attr = GetFileAttributesW(file.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::vector<std::wstring>{};
+        return std::nullopt;
+    }
+    if (attr & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return listfile::Read(file);
+}
 }  // namespace
+
+std::optional<std::vector<std::wstring>> UrlKeepListForRun() {
+    auto lines = ForRun(KeepUrlFile());
+    if (lines)
+        for (auto& l : *lines) l.erase(l.find_last_not_of(L' ') + 1);
+    return lines;
+}
+
+std::optional<std::vector<std::wstring>> CookieKeepListForRun() { return ForRun(KeepCookieFile()); }
 
 std::vector<std::wstring> ReadUrlKeepList() { return WithoutTrailingBlanks(KeepUrlFile()); }
 

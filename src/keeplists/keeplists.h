@@ -4,6 +4,7 @@
 // afresh at every use; a missing file is an empty list.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ std::wstring KeepCookieFile();  // application folder + "\keepcook.dat"
 std::vector<std::wstring> ReadUrlKeepList();
 // Lines exactly as stored: the run compares them with full paths.
 std::vector<std::wstring> ReadCookieKeepList();
+// The same lists for a run, which must never delete what they keep:
+// nothing when the file exists but cannot be read (held open without
+// sharing, over the list-file limit, a folder); empty when it is missing.
+std::optional<std::vector<std::wstring>> UrlKeepListForRun();
+std::optional<std::vector<std::wstring>> CookieKeepListForRun();
 // Trailing blanks removed, as the cookie dialog shows them (and so writes
 // them back after a removal).
 std::vector<std::wstring> ShownCookieKeepList();

@@ -190,6 +190,9 @@ void Dialog::cmdImport_Click() {
     if (!r.skipped.empty()) text += L"\n\nSkipped:";
     for (size_t i = 0; i < r.skipped.size() && i < kShown; ++i) text += L"\n" + r.skipped[i];
     if (r.skipped.size() > kShown) text += L"\n... and " + std::to_wstring(r.skipped.size() - kShown) + L" more";
+    if (!r.leftAlone.empty()) text += L"\n\nLeft alone, changed or renamed since imported:";
+    for (size_t i = 0; i < r.leftAlone.size() && i < kShown; ++i) text += L"\n" + r.leftAlone[i];
+    if (r.leftAlone.size() > kShown) text += L"\n... and " + std::to_wstring(r.leftAlone.size() - kShown) + L" more";
     if (!r.unwritten.empty()) text += L"\n\nThese plug-in files could not be written or removed:";
     for (const auto& f : r.unwritten) text += L"\n" + f;
     prompts::Show(text, kAppTitle, MB_OK | (r.refused || !r.unwritten.empty() ? MB_ICONWARNING : MB_ICONINFORMATION));

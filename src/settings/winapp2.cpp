@@ -9,6 +9,7 @@
 
 #include "foundation/allerase.h"
 #include "foundation/listfile.h"
+#include "foundation/runlock.h"
 #include "foundation/text.h"
 #include "foundation/wildcard.h"
 #include "settings/inifile.h"
@@ -297,7 +298,7 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         case Kind::RegKey: {
             auto r = plugins::ParseRegKey(k.value, lineWhy);
             if (!r) return Why(why, k.name + L": " + lineWhy);
-            if (!r->value && allerase::IsProtectedKey(r->root, r->subKey))
+            if (allerase::IsProtectedRegTarget(r->root, r->subKey, r->value.has_value()))
                 return Why(why, k.name + L": a protected registry key: " + k.value);
             c.regkeys.push_back(k.value);
             c.extras.regkeys.push_back(std::move(*r));
@@ -319,8 +320,48 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
     return true;
 }
 
+// What the import owns: the checksum in [source] covers the file's name and
+// every value but the tick (which the user changes) and itself. A copy
+// renamed or edited by the user no longer matches and is never touched.
+std::wstring Checksum(const inifile::IniFile& ini, const std::wstring& fileName) {
+    unsigned long long h = 14695981039346656037ull;  // FNV-1a
+    auto add = [&](std::wstring_view s) {
+        for (wchar_t c : s) {
+            h = (h ^ (c & 0xFF)) * 1099511628211ull;
+            h = (h ^ (c >> 8)) * 1099511628211ull;
+        }
+        h = (h ^ 0x0A) * 1099511628211ull;
+    };
+    add(ToLower(fileName));
+    for (const inifile::Section& sec : ini.sections) {
+        add(L"[" + sec.name + L"]");
+        for (const inifile::Entry& e : sec.entries) {
+            if ((SameName(sec.name, L"swich") && SameName(e.name, L"on")) ||
+                (SameName(sec.name, L"source") && SameName(e.name, L"checksum")))
+                continue;
+            add(e.name + (e.value ? L"=" + *e.value : L""));
+        }
+    }
+    wchar_t hex[17];
+    swprintf(hex, 17, L"%016llx", h);
+    return hex;
+}
+
+std::wstring BaseName(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// True when the plug-in file is one an import wrote and nobody changed since.
+bool OwnedByImport(const std::wstring& path) {
+    auto ini = inifile::IniFile::Load(path);
+    if (!ini) return false;
+    const std::wstring stored = ini->Value(L"source", L"checksum");
+    return !stored.empty() && SameName(stored, Checksum(*ini, BaseName(path)));
+}
+
 std::string PluginBytes(const Converted& c, const File& f, const std::wstring& sourceFile, const std::wstring& entry,
-                        bool on) {
+                        bool on, const std::wstring& fileName) {
     std::wstring t;
     auto section = [&](const wchar_t* name, const std::vector<std::wstring>& lines) {
         if (lines.empty()) return;
@@ -338,8 +379,10 @@ std::string PluginBytes(const Converted& c, const File& f, const std::wstring& s
     t += L"[source]\r\nformat=" + std::wstring(plugins::kWinapp2Format) + L"\r\nfile=" + sourceFile + L"\r\nversion=" +
          f.version + L"\r\nentry=" + entry + L"\r\nlicence=" +
          (f.licence.empty() ? L"not stated in the file" : f.licence) + L"\r\n";
+    const size_t sourceEnd = t.size();
     section(L"regkey", c.regkeys);
     section(L"filekey", c.filekeys);
+    t.insert(sourceEnd, L"checksum=" + Checksum(inifile::IniFile::Parse(t), fileName) + L"\r\n");
     // ANSI when the code page holds it all, otherwise UTF-16 with a byte-order mark.
     bool lossless = true;
     std::string ansi = ToAnsi(t, &lossless);
@@ -347,11 +390,6 @@ std::string PluginBytes(const Converted& c, const File& f, const std::wstring& s
     std::string utf16 = "\xFF\xFE";
     utf16.append(reinterpret_cast<const char*>(t.data()), t.size() * sizeof(wchar_t));
     return utf16;
-}
-
-std::wstring BaseName(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -392,6 +430,11 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
         r.error = std::move(why);
         return r;
     };
+    RunLock lock;
+    if (!lock.held()) {
+        r.busy = true;
+        return refuse(L"another cleaning run or import is in progress");
+    }
     auto bytes = listfile::ReadBytes(file, kMaxBytes);
     if (!bytes) return refuse(L"cannot read " + file);
     std::wstring why;
@@ -401,9 +444,11 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
 
     // What earlier imports left: their files and ticks, by entry.
     std::map<std::wstring, plugins::Plugin> earlier;
-    for (plugins::Plugin& p : plugins::ReadList(pluginFolder, plugins::kExtension))
-        if (p.extras.Imported() && !p.extras.source.entry.empty())
-            earlier.emplace(ToLower(p.extras.source.entry), std::move(p));
+    for (plugins::Plugin& p : plugins::ReadList(pluginFolder, plugins::kExtension)) {
+        if (!p.extras.Imported()) continue;
+        if (!OwnedByImport(p.file)) r.leftAlone.push_back(p.file);
+        else if (!p.extras.source.entry.empty()) earlier.emplace(ToLower(p.extras.source.entry), std::move(p));
+    }
 
     const std::wstring sourceFile = BaseName(file);
     CreateDirectoryW(pluginFolder.c_str(), nullptr);
@@ -435,7 +480,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
                 path = base + L" (" + std::to_wstring(n) + L").ppe";
         }
         const bool on = old != earlier.end() && old->second.enabled;
-        if (!WritePlugin(path, PluginBytes(c, *parsed, sourceFile, e.header, on))) {
+        if (!WritePlugin(path, PluginBytes(c, *parsed, sourceFile, e.header, on, BaseName(path)))) {
             r.unwritten.push_back(path);
             continue;
         }

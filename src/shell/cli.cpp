@@ -91,6 +91,7 @@ public:
                              : fate == Fate::Protected ? L"protected"
                              : fate == Fate::Malformed ? L"malformed"
                              : fate == Fate::TooDeep   ? L"too deep"
+                             : fate == Fate::NotListed ? L"not listed"
                                                        : L"";
         WriteLine(pending_ + L"\t" + why);
         pending_.clear();
@@ -120,7 +121,8 @@ void Usage(void (*write)(const std::wstring&)) {
              L"  /?         show this help",
              L"Exit codes: 0 the run completed, 1 bad switch, 3 another cleaning run was in progress,",
              L"            4 the run completed but its totals could not be saved to prisd.dat;",
-             L"            /import-winapp2: 0 imported, 1 not a Winapp2 file or plug-ins not written.",
+             L"            /import-winapp2: 0 imported, 1 not a Winapp2 file or plug-ins not written,",
+             L"            3 a cleaning run or another import was in progress (nothing imported).",
          })
         write(line);
 }
@@ -163,10 +165,11 @@ int ImportWinapp2(const std::wstring& file) {
     const winapp2::Result r = winapp2::Import(file, plugins::PluginFolder(), {});
     if (r.refused) {
         WriteError(r.error + L"; nothing was imported.");
-        return kNotImported;
+        return r.busy ? kRunInProgress : kNotImported;
     }
     WriteLine(winapp2::Summary(r, L"reasons on standard error"));
     for (const std::wstring& why : r.skipped) WriteError(L"skipped " + why);
+    for (const std::wstring& f : r.leftAlone) WriteError(L"left alone (changed or renamed since imported): " + f);
     for (const std::wstring& f : r.unwritten) WriteError(L"cannot write or remove " + f);
     return r.unwritten.empty() ? kCompleted : kNotImported;
 }

@@ -88,6 +88,7 @@ std::wstring FateText(Fate fate) {
     case Fate::Protected: return L"Left: a protected folder";
     case Fate::Malformed: return L"Left: a malformed path";
     case Fate::TooDeep: return L"Left: too deep";
+    case Fate::NotListed: return L"Left: could not be listed";
     case Fate::KeptOtherNames: return L"Deleted, not overwritten: other hard links keep its content";
     case Fate::KeptInUse: return L"Deleted, not overwritten: in use";
     case Fate::KeptUnmapped: return L"Deleted, not overwritten: sparse or compressed";

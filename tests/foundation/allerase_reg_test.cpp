@@ -231,3 +231,69 @@ TEST(RegistryLinks, NoPrimitiveActsThroughALinkKey) {
                               L"value\t" + t + L"\\Tree\\v\t0",
                           }));
 }
+
+namespace {
+// Remembers the fate heard with each refusal as well.
+class FateSink : public RecordingSink {
+public:
+    void OnFate(const std::wstring& target, double, nv::Fate fate) override { fates.emplace_back(target, fate); }
+    std::vector<std::pair<std::wstring, nv::Fate>> fates;
+};
+
+LONG UnlistableKey(HKEY, DWORD, wchar_t*, DWORD*) { return ERROR_INVALID_HANDLE; }
+
+// Installs the stand-in listing calls for the lifetime of the object.
+struct ListingDouble {
+    ListingDouble(detail::RegEnumFn subkeys, detail::RegEnumFn values) { detail::SetRegEnum(subkeys, values); }
+    ~ListingDouble() { detail::SetRegEnum(nullptr, nullptr); }
+};
+}  // namespace
+
+TEST(RegistryRule, SystemTreesAreRefusedUncountedByEveryPrimitive) {
+    // A key of the test prefix's own SYSTEM tree, made for the test.
+    const std::wstring sys = L"SYSTEM\\NorvaleTest-" + std::to_wstring(GetCurrentProcessId());
+    nvtest::SetString(HKEY_LOCAL_MACHINE, sys + L"\\Sub", L"v", L"x");
+    for (bool preview : {true, false}) {
+        FateSink sink;
+        EraseContext ctx(preview);
+        ctx.set_sink(&sink);
+        EXPECT_EQ(DeleteRegTree(ctx, HKEY_LOCAL_MACHINE, sys), 0);
+        EXPECT_EQ(DeleteRegKey(ctx, HKEY_LOCAL_MACHINE, L"system\\\\" + sys.substr(7) + L"\\Sub\\"), 0);
+        EXPECT_EQ(DeleteRegValue(ctx, HKEY_LOCAL_MACHINE, sys + L"\\Sub", L"v"), 0);
+        const std::wstring t = L"HKEY_LOCAL_MACHINE\\" + sys;
+        EXPECT_EQ(sink.lines, (std::vector<std::wstring>{L"refused\t" + t + L"\t0",
+                                                          L"refused\tHKEY_LOCAL_MACHINE\\system\\\\" + sys.substr(7) +
+                                                              L"\\Sub\\\t0",
+                                                          L"refused\t" + t + L"\\Sub\\v\t0"}));
+        for (const auto& [target, fate] : sink.fates) EXPECT_EQ(fate, nv::Fate::Protected) << target;
+        EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, sys + L"\\Sub", L"v"));
+    }
+    nvtest::DeleteTree(HKEY_LOCAL_MACHINE, sys);
+}
+
+TEST(RegistryRule, AKeyThatCannotBeListedEndsTheWalkAndStays) {
+    TestKey k(L"unlistable");
+    nvtest::SetString(HKCU, k.sub() + L"\\T\\A", L"v", L"x");
+    nvtest::SetString(HKCU, k.sub() + L"\\T", L"w", L"y");
+    // Keys that answer an error at every index, for their subkeys or their
+    // values: without an end the walk would spin for ever.
+    for (auto [subkeys, values] : {std::pair<detail::RegEnumFn, detail::RegEnumFn>{UnlistableKey, nullptr},
+                                   std::pair<detail::RegEnumFn, detail::RegEnumFn>{nullptr, UnlistableKey}}) {
+        for (bool preview : {true, false}) {
+            ListingDouble listing(subkeys, values);
+            FateSink sink;
+            EraseContext ctx(preview);
+            ctx.set_sink(&sink);
+            EXPECT_EQ(DeleteRegTree(ctx, HKCU, k.sub() + L"\\T"), 5);
+            EXPECT_EQ(DeleteRegKey(ctx, HKCU, k.sub() + L"\\T"), 3);
+            EXPECT_EQ(sink.lines.front(), L"refused\t" + k.path() + L"\\T\t0");
+            ASSERT_FALSE(sink.fates.empty());
+            EXPECT_EQ(sink.fates.front().second, nv::Fate::NotListed);
+            EXPECT_TRUE(ValueExists(HKCU, k.sub() + L"\\T\\A", L"v"));
+            EXPECT_TRUE(ValueExists(HKCU, k.sub() + L"\\T", L"w"));
+        }
+    }
+    EraseContext ctx;
+    EXPECT_EQ(DeleteRegTree(ctx, HKCU, k.sub() + L"\\T"), 5);  // listed again: gone
+    EXPECT_FALSE(KeyExists(HKCU, k.sub() + L"\\T"));
+}

@@ -148,15 +148,62 @@ TEST(IsProtectedFolder, ACheckMadeOnceAnswersTheSame) {
         EXPECT_EQ(check(p), IsProtectedFolder(p)) << nvtest::Narrow(p);
 }
 
-TEST(IsProtectedKey, RootsAndTheirFirstLevel) {
-    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L""));
-    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"\\"));
-    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"Software"));
-    EXPECT_TRUE(IsProtectedKey(HKEY_CURRENT_USER, L"Software\\\\"));
-    EXPECT_TRUE(IsProtectedKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes"));
-    EXPECT_TRUE(IsProtectedKey(HKEY_USERS, L".DEFAULT\\Software"));
-    EXPECT_FALSE(IsProtectedKey(HKEY_USERS, L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms"));
-    EXPECT_FALSE(IsProtectedKey(HKEY_CURRENT_USER, L"Software\\Microsoft"));
+TEST(IsProtectedKey, EverySpellingOfTheSystemTreesAndPlatformKeys) {
+    const struct {
+        HKEY root;
+        const wchar_t* key;
+        bool tree, value;  // refused as a key or tree; values in it refused
+    } cases[] = {
+        {HKEY_CURRENT_USER, L"", true, true},
+        {HKEY_CURRENT_USER, L"\\", true, true},
+        {HKEY_CURRENT_USER, L" ", true, true},
+        {HKEY_CURRENT_USER, L"Software", true, true},
+        {HKEY_CURRENT_USER, L"Software\\\\", true, true},
+        {HKEY_CLASSES_ROOT, L".txt", true, true},
+        {HKEY_CLASSES_ROOT, L".txt\\OpenWithList", false, false},
+        {HKEY_USERS, L".DEFAULT\\Software", true, true},
+        {HKEY_USERS, L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms", false, false},
+        // The system trees: at and below, keys and values, any case.
+        {HKEY_LOCAL_MACHINE, L"SYSTEM", true, true},
+        {HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet", true, true},
+        {HKEY_LOCAL_MACHINE, L"system\\\\CurrentControlSet\\Services\\Tcpip\\", true, true},
+        {HKEY_LOCAL_MACHINE, L"\\System\\ControlSet001\\Control", true, true},
+        {HKEY_LOCAL_MACHINE, L"SAM\\SAM\\Domains", true, true},
+        {HKEY_LOCAL_MACHINE, L"Security\\Policy", true, true},
+        {HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System", true, true},
+        {HKEY_LOCAL_MACHINE, L"BCD00000000\\Objects", true, true},
+        {HKEY_CURRENT_CONFIG, L"Software\\Fonts", true, true},
+        {HKEY_CURRENT_USER, L"SYSTEM\\CurrentControlSet", false, false},  // only the machine's
+        {HKEY_LOCAL_MACHINE, L"SYSTEMS\\X", false, false},
+        // The platform's vendor keys: refused as keys and trees; below them
+        // (and every other vendor) allowed; their own values allowed.
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft", true, false},
+        {HKEY_LOCAL_MACHINE, L"software\\microsoft\\", true, false},
+        {HKEY_CURRENT_USER, L"Software\\Microsoft", true, false},
+        {HKEY_CURRENT_USER, L"Software\\Classes", true, false},
+        {HKEY_CURRENT_USER, L"Software\\Classes\\.txt", true, false},
+        {HKEY_CURRENT_USER, L"Software\\Classes\\.txt\\OpenWithList", false, false},
+        {HKEY_CURRENT_USER, L"Software\\Policies", true, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients", true, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", true, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node", true, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Microsoft", true, false},
+        {HKEY_CURRENT_USER, L"Software\\WOW6432NODE\\Policies\\", true, false},
+        {HKEY_USERS, L"S-1-5-21-1-2-3-1001\\Software\\Microsoft", true, false},
+        {HKEY_USERS, L".DEFAULT\\Software\\Wow6432Node\\Clients", true, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib", false, false},
+        {HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\TypedURLs", false, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Microsoft\\Vendor App", false, false},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Wow6432Node\\Vendor", false, false},
+        {HKEY_CURRENT_USER, L"Software\\Vendor", false, false},
+        {HKEY_CURRENT_USER, L"Software\\Microsofts", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(KeyText(c.root, c.key));
+        EXPECT_EQ(IsProtectedKey(c.root, c.key), c.tree);
+        EXPECT_EQ(IsProtectedRegTarget(c.root, c.key, false), c.tree);
+        EXPECT_EQ(IsProtectedRegTarget(c.root, c.key, true), c.value);
+    }
     EXPECT_EQ(KeyText(HKEY_CURRENT_USER, L"Software\\X"), L"HKEY_CURRENT_USER\\Software\\X");
 }
 
@@ -219,17 +266,17 @@ TEST(ProtectedKey, RefusedAndReported) {
     RecordingSink sink;
     EraseContext ctx;
     ctx.set_sink(&sink);
-    EXPECT_EQ(DeleteRegTree(ctx, HKEY_CURRENT_USER, top), 5);
-    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, top), 3);
-    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, L""), 3);
-    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, L"", L"v"), 1);
-    EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, top));
+    // Refusals count nothing.
+    EXPECT_EQ(DeleteRegTree(ctx, HKEY_CURRENT_USER, top), 0);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, top), 0);
+    EXPECT_EQ(DeleteRegKey(ctx, HKEY_CURRENT_USER, L""), 0);
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, L"", L"v"), 0);
+    // Nor does a value directly in a first-level key go.
+    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, top, L"v"), 0);
+    EXPECT_TRUE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
     EXPECT_TRUE(nvtest::KeyExists(HKEY_CURRENT_USER, L"Software"));
-    EXPECT_EQ(sink.Count(RemovalKind::Refused), 4u);
+    EXPECT_EQ(sink.Count(RemovalKind::Refused), 5u);
     EXPECT_EQ(sink.lines[0], L"refused\tHKEY_CURRENT_USER\\" + top + L"\t0");
-    // A value directly in a first-level key is not a key delete.
-    EXPECT_EQ(DeleteRegValue(ctx, HKEY_CURRENT_USER, top, L"v"), 1);
-    EXPECT_FALSE(nvtest::ValueExists(HKEY_CURRENT_USER, top, L"v"));
     nvtest::DeleteTree(HKEY_CURRENT_USER, top);
 }
 

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "foundation/apppath.h"
+#include "foundation/runlock.h"
 #include "planted_links.h"
 #include "sandbox.h"
 #include "settings/plugins.h"
@@ -146,6 +148,14 @@ TEST_F(Winapp2Import, ImportingAgainReplacesEarlierImportsAndKeepsTheirTicks) {
     EXPECT_EQ(imports, 2);
 }
 
+TEST_F(Winapp2Import, WhileARunHoldsTheLockNothingIsImported) {
+    RunLock run;
+    ASSERT_TRUE(run.held());
+    auto r = Import(nvtest::kWinapp2Sample);
+    EXPECT_TRUE(r.refused && r.busy);
+    EXPECT_TRUE(Snapshot().empty());
+}
+
 TEST_F(Winapp2Import, FilesThatAreNoWinapp2FileAreRefusedWithNothingWritten) {
     ASSERT_FALSE(Import(nvtest::kWinapp2Sample).refused);
     const auto before = Snapshot();
@@ -175,8 +185,9 @@ TEST_F(Winapp2Import, FilesThatAreNoWinapp2FileAreRefusedWithNothingWritten) {
 }
 
 // Links planted from the Linux side in place of earlier imports
-// (tools/lib/plant-links.sh, case "imports"): writing an import again
-// replaces the link, removing one refuses it; their targets stay.
+// (tools/lib/plant-links.sh, case "imports"): their targets carry no
+// checksum, so the import owns neither: both are left alone and reported,
+// the entry is written beside them, and their targets stay.
 TEST_F(Winapp2Import, EarlierImportsThatAreLinksNeverReachTheirTargets) {
     const std::wstring c = L"C:\\nvlinks\\imports";
     NEED_PLANTED(nvtest::Exists(c + L"\\target\\demo.ppe"));
@@ -187,8 +198,11 @@ TEST_F(Winapp2Import, EarlierImportsThatAreLinksNeverReachTheirTargets) {
     EXPECT_EQ(r.imported, 1);
     EXPECT_EQ(nvtest::ReadText(c + L"\\target\\demo.ppe"), demo);
     EXPECT_EQ(nvtest::ReadText(c + L"\\target\\gone.ppe"), gone);
-    EXPECT_NE(nvtest::ReadText(c + L"\\plus-in\\Winapp2 - Demo.ppe").find("[filekey]"), std::string::npos);
-    EXPECT_EQ(r.unwritten, std::vector<std::wstring>{c + L"\\plus-in\\Winapp2 - Gone.ppe"});
+    EXPECT_NE(nvtest::ReadText(c + L"\\plus-in\\Winapp2 - Demo (2).ppe").find("[filekey]"), std::string::npos);
+    EXPECT_TRUE(r.unwritten.empty());
+    std::sort(r.leftAlone.begin(), r.leftAlone.end());
+    EXPECT_EQ(r.leftAlone, (std::vector<std::wstring>{c + L"\\plus-in\\Winapp2 - Demo.ppe", c + L"\\plus-in\\Winapp2 - Gone.ppe"}));
+    DeleteFileW((c + L"\\plus-in\\Winapp2 - Demo (2).ppe").c_str());
 }
 
 TEST(Winapp2Names, PluginFileNamesAreSafe) {
