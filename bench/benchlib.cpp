@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "foundation/allerase.h"
+#include "foundation/erase_primitives.h"
 #include "sandbox.h"
 
 namespace nvbench {

@@ -17,16 +17,16 @@
 #include <vector>
 
 #include "benchlib.h"
-#include "engine/CleanNow.h"
-#include "foundation/Normal.h"
-#include "foundation/allerase.h"
-#include "foundation/apppath.h"
+#include "engine/cleaning_run.h"
+#include "foundation/delete_at_restart.h"
+#include "foundation/erase_primitives.h"
+#include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "foundation/launcher.h"
-#include "foundation/regfun.h"
-#include "keeplists/CURLHistory.h"
-#include "settings/Inifun.h"
-#include "settings/profile.h"
+#include "foundation/registry_access.h"
+#include "keeplists/url_history.h"
+#include "foundation/ini_access.h"
+#include "foundation/selection_profile.h"
 
 namespace {
 

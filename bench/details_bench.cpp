@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "benchlib.h"
-#include "engine/rundetails.h"
-#include "foundation/allerase.h"
+#include "engine/run_details.h"
+#include "foundation/erase_primitives.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "benchlib.h"
-#include "foundation/allerase.h"
+#include "foundation/erase_primitives.h"
 
 namespace {
 

@@ -40,15 +40,15 @@
 
 #include "benchlib.h"
 #include "engine/catalogue.h"
-#include "engine/customitems.h"
-#include "engine/runview.h"
-#include "foundation/apppath.h"
-#include "foundation/listfile.h"
+#include "engine/custom_items.h"
+#include "engine/run_view.h"
+#include "foundation/app_path.h"
+#include "foundation/list_file.h"
 #include "foundation/system.h"
-#include "settings/frmsettings.h"
-#include "settings/plugins.h"
-#include "settings/winapp2.h"
-#include "shell/resource.h"
+#include "settings/cleaning_settings_dialog.h"
+#include "plugins/plugin_files.h"
+#include "plugins/winapp2_import.h"
+#include "ui/resource.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <string>
 
 #include "benchlib.h"
-#include "foundation/apppath.h"
-#include "search/frmLocate.h"
-#include "shell/resource.h"
+#include "foundation/app_path.h"
+#include "search/search_window.h"
+#include "ui/resource.h"
 
 namespace {
 

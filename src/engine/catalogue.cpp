@@ -2,13 +2,13 @@
 
 #include "engine/ie_items.h"
 #include "engine/office_items.h"
-#include "engine/runview.h"
+#include "engine/run_view.h"
 #include "engine/windows_items.h"
-#include "foundation/Normal.h"
-#include "foundation/allerase.h"
-#include "foundation/apppath.h"
+#include "foundation/delete_at_restart.h"
+#include "foundation/erase_primitives.h"
+#include "foundation/app_path.h"
 #include "foundation/launcher.h"
-#include "foundation/regfun.h"
+#include "foundation/registry_access.h"
 #include "foundation/system.h"
 
 namespace nv::engine {

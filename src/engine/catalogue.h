@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "foundation/erase.h"
+#include "foundation/erase_context.h"
 
 namespace nv::engine {
 

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/runview.h"
-#include "foundation/allerase.h"
+#include "engine/run_view.h"
+#include "foundation/erase_primitives.h"
 #include "foundation/handles.h"
 #include "foundation/launcher.h"
-#include "foundation/regfun.h"
+#include "foundation/registry_access.h"
 #include "foundation/system.h"
-#include "keeplists/CURLHistory.h"
-#include "keeplists/keeplists.h"
+#include "keeplists/url_history.h"
+#include "keeplists/keep_list_files.h"
 
 namespace nv::engine::ie {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine/runview.h"
-#include "foundation/allerase.h"
+#include "engine/run_view.h"
+#include "foundation/erase_primitives.h"
 #include "foundation/system.h"
 
 namespace nv::engine::windows {

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "foundation/handles.h"
-#include "foundation/regfun.h"
+#include "foundation/registry_access.h"
 #include "foundation/text.h"
 
 namespace nv {

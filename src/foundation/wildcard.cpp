@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "foundation/allerase.h"
+#include "foundation/erase_primitives.h"
 #include "foundation/handles.h"
 #include "foundation/text.h"
 

@@ -5,8 +5,8 @@
 
 #include <cwctype>
 
-#include "foundation/allerase.h"
-#include "foundation/erasefs.h"
+#include "foundation/erase_primitives.h"
+#include "foundation/file_system.h"
 
 namespace nv::search {
 namespace {

@@ -1,6 +1,6 @@
 #include "settings/autostart.h"
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "foundation/handles.h"
 
 namespace nv::autostart {

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/CleanNow.h"
+#include "engine/cleaning_run.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
-#include "settings/plugins.h"
-#include "settings/winapp2.h"
+#include "plugins/plugin_files.h"
+#include "plugins/winapp2_import.h"
 
 namespace nv::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/resource.h"
+#include "ui/resource.h"
 
 namespace nv::menus {
 namespace {

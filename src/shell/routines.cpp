@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "foundation/launcher.h"
 #include "foundation/prompts.h"
 

@@ -2,10 +2,10 @@
 
 #include <objbase.h>
 
-#include "shell/Frmsplash.h"
+#include "shell/splash_window.h"
 #include "shell/cli.h"
-#include "shell/frmMainCode.h"
-#include "shell/ui.h"
+#include "shell/main_window.h"
+#include "ui/ui.h"
 
 namespace nv {
 

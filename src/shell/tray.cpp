@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "shell/menus.h"
 
 namespace nv::tray {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "shell/ui.h"
+#include "ui/ui.h"
 #include "shredder/cmdline.h"
 #include "shredder/window.h"
 

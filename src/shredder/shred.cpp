@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <map>
 
-#include "foundation/allerase.h"
-#include "foundation/apppath.h"
-#include "foundation/erasefs.h"
+#include "foundation/erase_primitives.h"
+#include "foundation/app_path.h"
+#include "foundation/file_system.h"
 #include "foundation/text.h"
 
 namespace nv::shredder {

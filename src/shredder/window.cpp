@@ -8,11 +8,11 @@
 
 #include <memory>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "foundation/launcher.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 #include "shredder/shred.h"
 
 namespace nv::shredder {

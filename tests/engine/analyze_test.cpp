@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "../foundation/erase_helpers.h"
-#include "engine/CleanNow.h"
-#include "engine/rundetails.h"
-#include "foundation/apppath.h"
-#include "foundation/secureerase.h"
+#include "engine/cleaning_run.h"
+#include "engine/run_details.h"
+#include "foundation/app_path.h"
+#include "foundation/secure_erase.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "run_fixture.h"
 #include "sandbox.h"
-#include "settings/Inifun.h"
-#include "settings/cusd.h"
-#include "settings/profile.h"
+#include "foundation/ini_access.h"
+#include "settings/custom_items_file.h"
+#include "foundation/selection_profile.h"
 
 using namespace nv;
 using namespace nv::engine;

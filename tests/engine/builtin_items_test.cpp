@@ -10,11 +10,11 @@
 #include <set>
 
 #include "../foundation/erase_helpers.h"
-#include "engine/CleanNow.h"
+#include "engine/cleaning_run.h"
 #include "engine/ie_items.h"
-#include "engine/rundetails.h"
-#include "foundation/apppath.h"
-#include "foundation/listfile.h"
+#include "engine/run_details.h"
+#include "foundation/app_path.h"
+#include "foundation/list_file.h"
 #include "foundation/system.h"
 #include "foundation/text.h"
 #include "planted_links.h"
@@ -22,8 +22,8 @@
 #include "recording_view.h"
 #include "run_fixture.h"
 #include "sandbox.h"
-#include "settings/Inifun.h"
-#include "settings/profile.h"
+#include "foundation/ini_access.h"
+#include "foundation/selection_profile.h"
 
 using namespace nv;
 using namespace nv::engine;

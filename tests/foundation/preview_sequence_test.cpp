@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "erase_helpers.h"
-#include "foundation/Normal.h"
-#include "foundation/allerase.h"
+#include "foundation/delete_at_restart.h"
+#include "foundation/erase_primitives.h"
 #include "recorders.h"
 #include "sandbox.h"
 

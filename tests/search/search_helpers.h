@@ -12,8 +12,8 @@
 #include "foundation/handles.h"
 #include "planted_links.h"
 #include "sandbox.h"
-#include "search/FindFiles.h"
-#include "search/usersettings.h"
+#include "search/find_files.h"
+#include "search/user_settings.h"
 
 namespace searchtest {
 

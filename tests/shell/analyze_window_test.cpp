@@ -3,19 +3,19 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "engine/rundetails.h"
-#include "foundation/apppath.h"
+#include "engine/run_details.h"
+#include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "main_window_fixture.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "settings/Inifun.h"
-#include "settings/cusd.h"
-#include "settings/profile.h"
-#include "shell/frmDetails.h"
-#include "shell/frmMainCode.h"
-#include "shell/resource.h"
-#include "shell/ui.h"
+#include "foundation/ini_access.h"
+#include "settings/custom_items_file.h"
+#include "foundation/selection_profile.h"
+#include "shell/details_window.h"
+#include "shell/main_window.h"
+#include "ui/resource.h"
+#include "ui/ui.h"
 
 using namespace nv;
 

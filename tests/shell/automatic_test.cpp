@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "main_window_fixture.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "settings/Frmoption.h"
-#include "shell/IEWindows.h"
-#include "shell/dialogs.h"
-#include "shell/frmMainCode.h"
-#include "shell/frmNotification.h"
-#include "shell/mNotificationSystem.h"
-#include "shell/resource.h"
+#include "settings/options_dialog.h"
+#include "shell/boss_key.h"
+#include "shell/dialog_openers.h"
+#include "shell/main_window.h"
+#include "shell/notification_popup.h"
+#include "shell/notifications.h"
+#include "ui/resource.h"
 #include "shell/schedule.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 using namespace nv;
 namespace ns = nv::mNotificationSystem;

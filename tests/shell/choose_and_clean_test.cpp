@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "settings/cusd.h"
-#include "settings/frmsettings.h"
-#include "shell/frmMainCode.h"
-#include "shell/resource.h"
+#include "settings/custom_items_file.h"
+#include "settings/cleaning_settings_dialog.h"
+#include "shell/main_window.h"
+#include "ui/resource.h"
 
 using namespace nv;
 

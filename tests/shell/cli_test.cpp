@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "sandbox.h"
-#include "settings/profile.h"
+#include "foundation/selection_profile.h"
 
 using namespace nv;
 

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/apppath.h"
+#include "foundation/app_path.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "shell/frmMainCode.h"
+#include "shell/main_window.h"
 
 namespace nvtest {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/CleanNow.h"
-#include "foundation/apppath.h"
+#include "engine/cleaning_run.h"
+#include "foundation/app_path.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "shell/frmNotification.h"
-#include "shell/mNotificationSystem.h"
+#include "shell/notification_popup.h"
+#include "shell/notifications.h"
 
 namespace ns = nv::mNotificationSystem;
 using nv::frmNotification;

@@ -9,13 +9,13 @@
 #include <map>
 
 #include "../foundation/erase_helpers.h"
-#include "foundation/apppath.h"
-#include "foundation/secureerase.h"
+#include "foundation/app_path.h"
+#include "foundation/secure_erase.h"
 #include "foundation/text.h"
 #include "planted_links.h"
 #include "recorders.h"
 #include "sandbox.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 #include "shredder/shred.h"
 #include "shredder/window.h"
 

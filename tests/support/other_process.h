@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "sandbox.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 namespace nvtest {
 

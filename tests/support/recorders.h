@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/erase.h"
+#include "foundation/erase_context.h"
 #include "foundation/launcher.h"
 #include "foundation/prompts.h"
 

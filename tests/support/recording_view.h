@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/runview.h"
+#include "engine/run_view.h"
 
 namespace nvtest {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/CleanNow.h"
-#include "foundation/apppath.h"
+#include "engine/cleaning_run.h"
+#include "foundation/app_path.h"
 #include "recorders.h"
 #include "recording_view.h"
 #include "sandbox.h"

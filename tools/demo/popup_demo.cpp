@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "engine/CleanNow.h"
-#include "foundation/apppath.h"
-#include "shell/mNotificationSystem.h"
+#include "engine/cleaning_run.h"
+#include "foundation/app_path.h"
+#include "shell/notifications.h"
 
 namespace {
 

@@ -1,0 +1,127 @@
+// The main window as the view of a cleaning run, of an Analyze, and the
+// details of their rows.
+#include <windows.h>
+
+#include "engine/cleaning_run.h"
+#include "engine/run_details.h"
+#include "foundation/app_path.h"
+#include "foundation/prompts.h"
+#include "foundation/text.h"
+#include "shell/details_window.h"
+#include "shell/main_window.h"
+#include "shell/notifications.h"
+#include "ui/resource.h"
+#include "ui/ui.h"
+
+namespace nv {
+namespace {
+constexpr wchar_t kRunInProgressText[] = L"Another cleaning run is in progress. Please wait until it has finished.";
+}  // namespace
+
+class MainRunView : public engine::RunView {
+public:
+    explicit MainRunView(frmMainCode& w) : w_(w) {}
+
+    void BeginRun() override {
+        w_.ShowStatusPanel();
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        waiting_ = true;
+        EnableWindow(w_.control(ids::Command1), FALSE);
+        EnableWindow(w_.control(ids::analyze::Analyze), FALSE);
+        w_.ClearRows();
+    }
+    void showstatus(const std::wstring& label) override {
+        w_.showstatus(label);
+        if (waiting_) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    }
+    void AppendRow(const std::wstring& item) override { w_.AppendRow(item); }
+    void SetRowStatus(const std::wstring& text) override { w_.SetCurrentStatus(text); }
+    void SetProgress(int value) override { w_.SetProgress(value); }
+    void SetAction(const std::wstring& text) override { w_.SetAction(text); }
+    void Pump() override { ui::PumpMessages(); }
+    void EndRun() override {
+        EnableWindow(w_.control(ids::Command1), TRUE);
+        EnableWindow(w_.control(ids::analyze::Analyze), TRUE);
+        waiting_ = false;
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+    void Notify(const std::wstring& key, const std::wstring& title, const std::wstring& description) override {
+        mNotificationSystem::AddRunFinishedNotification(key, title, description);
+    }
+    void Announce(const std::wstring& title, const std::wstring& text) override {
+        prompts::Show(text, title, MB_OK | MB_ICONINFORMATION);
+    }
+    void ShowTotals(const std::wstring& lastClean, double regCount, double bytes) override {
+        w_.state().regCount = regCount;
+        w_.state().bytes = bytes;
+        w_.SetLastCleanText(lastClean);
+        w_.ShowTotals();
+    }
+    void ShowMainWindow() override { w_.Show(); }
+    void ExitProgram() override { w_.ExitProgram(); }
+    void* OwnerWindow() override { return w_.hwnd(); }
+
+private:
+    frmMainCode& w_;
+    bool waiting_ = false;
+};
+
+void frmMainCode::StartUnattendedRun() {
+    if (running_) return;
+    state_.unattended = 1;
+    CleanNow();
+}
+
+void frmMainCode::CleanNow() {
+    if (running_) return;  // a second request while the run yields is refused
+    engine::Counters counters;
+    engine::RunEnd end = Run(false, counters, state_.unattended);
+    if (end == engine::RunEnd::Refused) {
+        if (state_.unattended != 1) prompts::Show(kRunInProgressText, kAppTitle, MB_OK | MB_ICONINFORMATION);
+        state_.unattended = 0;
+    }
+    // The totals strip and its counters were set by the run's end from what
+    // the profile holds (MainRunView::ShowTotals).
+}
+
+void frmMainCode::Analyze() {
+    if (running_) return;
+    engine::Counters counters;
+    int unattended = 0;  // an Analyze ends with no box and no popup anyway
+    engine::RunEnd end = Run(true, counters, unattended);
+    if (end == engine::RunEnd::Refused) prompts::Show(kRunInProgressText, kAppTitle, MB_OK | MB_ICONINFORMATION);
+    if (end != engine::RunEnd::Completed) return;
+    std::wstring estimate = L"Estimate: " + NumberText(counters.regCount) + L" registry keys, " +
+                            MegabytesText(counters.bytes) + L" MB to release";
+    SetWindowTextW(control(ids::analyze::LabelEstimate), estimate.c_str());
+}
+
+engine::RunEnd frmMainCode::Run(bool analyze, engine::Counters& counters, int& unattended) {
+    running_ = true;
+    cancelRequested_ = false;
+    using Mode = engine::DetailsView::Mode;
+    auto details = std::make_shared<engine::RunDetails>(analyze, engine::SecureDeletionOn());
+    MainRunView window(*this);
+    engine::DetailsView view(window, *details, analyze ? Mode::Analyze : Mode::Clean);
+    engine::Environment env{state_.appData, state_.localAppData, state_.windowsFolder, state_.ieMajor};
+    engine::RunOptions options;
+    options.preview = analyze;
+    options.sink = details.get();
+    options.cancel = &cancelRequested_;
+    engine::RunEnd end = engine::CleanNow(view, env, counters, unattended, options);
+    running_ = false;
+    if (end != engine::RunEnd::Refused) {
+        // The rows on show now have their details.
+        details_ = std::move(details);
+        EnableWindow(control(ids::analyze::Details), TRUE);
+    }
+    return end;
+}
+
+void frmMainCode::ShowDetails(int row) {
+    if (running_ || !details_ || details_->RowCount() == 0) return;
+    size_t last = details_->RowCount() - 1;
+    frmDetails::Show(hwnd_, details_, row >= 0 && static_cast<size_t>(row) < last ? static_cast<size_t>(row) : last);
+}
+
+}  // namespace nv
