@@ -50,11 +50,11 @@ plugin Guarded 'HKEY_LOCAL_MACHINE\SYSTEM\NorvaleDecoy\\' 'HKLM\system\\NorvaleD
 keys() { wine_q reg query "$1" /s | grep '^HKEY_' | grep -vc '\\Control\\Video\\'; }
 sys_before=$(keys 'HKLM\SYSTEM') ms_before=$(keys 'HKCU\Software\Microsoft')
 run /preview
-check "preview refuses the SYSTEM tree" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SYSTEM\\NorvaleDecoy\t0' "$out"
-check "preview refuses a value in it" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\system\\\\NorvaleDecoy\\A\\v\t0' "$out"
-check "preview refuses HKCU\\Software\\Microsoft" grep -qxF $'refused\tHKEY_CURRENT_USER\\Software\\Microsoft\t0' "$out"
+check "preview refuses the SYSTEM tree" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SYSTEM\\NorvaleDecoy\t0\tprotected' "$out"
+check "preview refuses a value in it" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\system\\\\NorvaleDecoy\\A\\v\t0\tprotected' "$out"
+check "preview refuses HKCU\\Software\\Microsoft" grep -qxF $'refused\tHKEY_CURRENT_USER\\Software\\Microsoft\t0\tprotected' "$out"
 check "preview refuses the 32-bit view's Microsoft" \
-  grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\t0' "$out"
+  grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\t0\tprotected' "$out"
 check "preview lists the allowed key" grep -qxF $'keytree\tHKEY_CURRENT_USER\\Software\\NorvaleDecoy\\Gone\t0' "$out"
 check "refusals count nothing" grep -qxF 'Preview: Cleaned Registry Keys: 6 Released HD Space:0.05MB' "$out"
 run /clean
@@ -70,7 +70,7 @@ rm -f "$app/plus-in"/*
 plugin Perf 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Perflib' > "$app/plus-in/perf.ppe"
 run /preview
 check "preview above the unlistable key ends" [ $rc -eq 0 ]
-check "it lists the key as refused" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009\t0' "$out"
+check "it lists the key as refused" grep -qxF $'refused\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009\t0\tnot listed' "$out"
 plugin Perf 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Perflib\009' > "$app/plus-in/perf.ppe"
 run /clean
 check "clean of the unlistable key ends" eval "[ $rc -eq 0 ] && grep -qxF $'Perf\tDone' '$out'"
