@@ -71,8 +71,9 @@ void RunFolderLine(RunContext& ctx, const plugins::Command& c) {
     }
 }
 
-// Counts what a plug-in removes (or, in a preview, would remove) and passes
-// everything on to the run's own sink, for as long as it lives.
+// Counts what a plug-in removes (or, in a preview, would remove) and the
+// lines the path or key rule refused, and passes everything on to the run's
+// own sink, for as long as it lives.
 class CountingSink : public EraseSink {
 public:
     explicit CountingSink(EraseContext& erase) : erase_(erase), next_(erase.sink()) { erase.set_sink(this); }
@@ -84,16 +85,28 @@ public:
         if (next_) next_->OnRemoval(r);
     }
     void OnFate(const std::wstring& target, double bytes, Fate fate) override {
+        if (fate == Fate::Protected || fate == Fate::Malformed) lineRefused = true;
         if (next_) next_->OnFate(target, bytes, fate);
     }
-    size_t removed = 0;
+    // One line ran: it counts once, however many of its targets were refused.
+    void EndLine() {
+        if (lineRefused) ++refusedLines;
+        lineRefused = false;
+    }
+    size_t removed = 0, refusedLines = 0;
 
 private:
     EraseContext& erase_;
     EraseSink* next_;
+    bool lineRefused = false;
 };
 
 }  // namespace
+
+std::wstring DoneText(size_t refusedLines) {
+    if (refusedLines == 0) return L"Done";
+    return L"Done, " + std::to_wstring(refusedLines) + (refusedLines == 1 ? L" line refused" : L" lines refused");
+}
 
 void RunCustomItems(RunContext& ctx) {
     if (!profile::TextFlag(L"Custom", L"Custom")) return;
@@ -114,11 +127,13 @@ void RunCustomItems(RunContext& ctx) {
     ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
 }
 
-void processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands) {
+PluginOutcome processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands) {
     // A plug-in whose newer sections cannot be read or applied runs
     // nothing: a misread exclusion would leave its targets unguarded.
     const pathvars::Folders folders = RunFolders(ctx);
-    if (!plugin.Fault(folders).empty()) return;
+    if (!plugin.Fault(folders).empty()) return {};
+    CountingSink heard(ctx.erase);
+    auto outcome = [&] { return PluginOutcome{heard.removed, heard.refusedLines}; };
     std::optional<plugins::Exclusions> exclusions;
     if (!plugin.extras.excludes.empty()) exclusions.emplace(plugin.extras.excludes, folders);
     GuardScope guard(ctx.erase, exclusions ? &*exclusions : nullptr);
@@ -129,20 +144,24 @@ void processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vec
             if (reg != registry || c.fields.size() < FieldsNeeded(c.section)) continue;
             if (reg) RunRegistryLine(ctx, c);
             else RunFolderLine(ctx, c);
+            heard.EndLine();
         }
     };
     // Registry first, then files and folders, the original sections before
     // the newer ones of the same kind.
     old(true);
     for (const plugins::RegKey& k : plugin.extras.regkeys) {
-        if (ctx.erase.cancelled()) return;
+        if (ctx.erase.cancelled()) return outcome();
         RunRegKey(ctx, k);
+        heard.EndLine();
     }
     old(false);
     for (const plugins::FileKey& k : plugin.extras.filekeys) {
-        if (ctx.erase.cancelled()) return;
+        if (ctx.erase.cancelled()) return outcome();
         RunFileKey(ctx, k, folders);
+        heard.EndLine();
     }
+    return outcome();
 }
 
 void RunPlugins(RunContext& ctx) {
@@ -170,17 +189,12 @@ void RunPlugins(RunContext& ctx) {
         ctx.view.SetRowStatus(L"Cleaning " + p.name);
         ctx.view.Pump();
         const Counters before = ctx.counters;
-        size_t removed = 0;
-        {
-            CountingSink heard(ctx.erase);
-            processshell(ctx, p, commands);
-            removed = heard.removed;
-        }
+        const PluginOutcome done = processshell(ctx, p, commands);
         ctx.view.Pump();
-        ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
+        ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : DoneText(done.refusedLines));
         // A plug-in that removed nothing counts nothing, not even the fixed
         // amount of a plug-in run or the count of lines that name no key.
-        if (removed == 0) {
+        if (done.removed == 0) {
             ctx.counters = before;
             continue;
         }

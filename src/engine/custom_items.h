@@ -14,7 +14,8 @@ namespace nv::engine {
 void RunCustomItems(RunContext& ctx);
 
 // Every enabled plug-in of the plug-in folder in list order, each as a row
-// "Cleaning <name>" ... "Done" plus 1 key and 50000 bytes when it removed
+// "Cleaning <name>" ... "Done" ("Done, 2 lines refused" when the path or
+// key rule refused a target of some of its lines) plus 1 key and 50000 bytes when it removed
 // something (a plug-in that removed nothing counts nothing). The list is read
 // here, never asked for. A plug-in whose detection fails here is left out;
 // one whose program runs ([close]) gets the row "Skipped: close X first",
@@ -27,6 +28,13 @@ void RunPlugins(RunContext& ctx);
 // its exclusions. Lines with too few fields or a root outside the signed
 // 32-bit range are skipped; lines aimed at a protected key or folder, or
 // with ".." in a path, are refused and reported.
-void processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands);
+struct PluginOutcome {
+    size_t removed = 0;       // targets removed (or, in a preview, that would be)
+    size_t refusedLines = 0;  // lines with a target the path or key rule refused
+};
+PluginOutcome processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands);
+
+// A plug-in row's final status: "Done", "Done, 1 line refused", "Done, N lines refused".
+std::wstring DoneText(size_t refusedLines);
 
 }  // namespace nv::engine

@@ -44,6 +44,7 @@ void DetailsView::AppendRow(const std::wstring& item) {
 }
 
 void DetailsView::SetRowStatus(const std::wstring& text) {
+    details_.SetRowStatus(text);
     if (analyze() && rowOpen_) {
         runText_ = text;  // shown, if at all, when the row is done
         return;
@@ -78,8 +79,9 @@ void DetailsView::FinishRow() {
     const RowTally& tally = details_.row(details_.RowCount() - 1).tally;
     // A row with nothing to show keeps a text of its own that says why
     // ("Fail, Can't find file!"); otherwise it shows its estimate.
-    bool ownText = tally.Empty() && !runText_.empty() && runText_ != L"Done";
-    inner_.SetRowStatus(ownText ? runText_ : EstimateText(tally));
+    bool ownText = tally.Empty() && !runText_.empty() && !runText_.starts_with(L"Done");
+    const std::wstring& note = details_.row(details_.RowCount() - 1).note;
+    inner_.SetRowStatus(ownText ? runText_ : EstimateText(tally) + (note.empty() ? L"" : L"; " + note));
 }
 
 }  // namespace nv::engine

@@ -115,6 +115,10 @@ void RunDetails::BeginRow(const std::wstring& label) {
 
 void RunDetails::EndItems() { afterItems_ = true; }
 
+void RunDetails::SetRowStatus(const std::wstring& text) {
+    if (Row* open = OpenRow()) open->note = text.starts_with(L"Done, ") ? text.substr(6) : std::wstring();
+}
+
 void RunDetails::OnRemoval(const Removal& r) {
     total_.Add(r.kind, r.bytes);
     if (Row* open = OpenRow()) open->tally.Add(r.kind, r.bytes);

@@ -53,6 +53,8 @@ public:
     void BeginRow(const std::wstring& label);
     // The rows that follow (the run's last row) stand for the whole run.
     void EndItems();
+    // The open row's status as the run gave it ("Done, 1 line refused").
+    void SetRowStatus(const std::wstring& text);
     void OnRemoval(const Removal& removal) override;
     void OnFate(const std::wstring& target, double bytes, Fate fate) override;
 
@@ -61,6 +63,7 @@ public:
         size_t first = 0, last = 0;  // its targets, [first, last) of the listing
         RowTally tally;
         bool wholeRun = false;       // the run's last row: every target
+        std::wstring note;           // what the row's status adds to "Done": "1 line refused"
     };
     size_t RowCount() const { return rows_.size(); }
     const Row& row(size_t i) const { return rows_[i]; }

@@ -216,6 +216,7 @@ struct Converted {
     std::wstring name;  // the header without " *"
     std::wstring category;
     std::vector<std::wstring> detect, warning, filekeys, regkeys, excludes;
+    std::vector<std::wstring> dropped;  // "FileKey3: <why>": cleaning lines left out
     plugins::Extras extras;
 };
 
@@ -236,9 +237,9 @@ struct Session {
         return true;
     }
 
-    // The path rule, as the run will apply it (erase_primitives.h).
+    // The path rule, as the run will apply it (erase_primitives.h); the
+    // path's variables are known.
     bool MayAct(const plugins::FileKey& f, std::wstring& why) {
-        if (!CheckPath(f.path, why)) return false;
         for (const auto& e : pathvars::Expand(f.path, folders).paths)
             if (auto refusal = allerase::LineRefusal(e.path, f.patterns, plugins::ReachOf(f.scope)))
                 return Why(why, L"refused: " + *refusal);
@@ -288,20 +289,30 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
             c.extras.detect.push_back(std::move(*d));
             break;
         }
+        // A cleaning line that cannot be honoured is left out on its own: the
+        // entry then does less, never more. An unknown variable still skips
+        // the entry, as the line may mean a folder this machine names otherwise.
         case Kind::FileKey: {
             auto f = plugins::ParseFileKey(k.value, lineWhy);
-            if (!f || !session.MayAct(*f, lineWhy)) return Why(why, k.name + L": " + lineWhy);
+            if (f && !session.CheckPath(f->path, lineWhy)) return Why(why, k.name + L": " + lineWhy);
+            if (!f || !session.MayAct(*f, lineWhy)) {
+                c.dropped.push_back(k.name + L": " + lineWhy);
+                break;
+            }
             c.filekeys.push_back(k.value);
             c.extras.filekeys.push_back(std::move(*f));
             break;
         }
         case Kind::RegKey: {
             auto r = plugins::ParseRegKey(k.value, lineWhy);
-            if (!r) return Why(why, k.name + L": " + lineWhy);
-            if (allerase::IsProtectedRegTarget(r->root, r->subKey, r->value.has_value()))
-                return Why(why, k.name + L": a protected registry key: " + k.value);
-            c.regkeys.push_back(k.value);
-            c.extras.regkeys.push_back(std::move(*r));
+            if (r && allerase::IsProtectedRegTarget(r->root, r->subKey, r->value.has_value()))
+                lineWhy = L"a protected registry key: " + k.value;
+            else if (r) {
+                c.regkeys.push_back(k.value);
+                c.extras.regkeys.push_back(std::move(*r));
+                break;
+            }
+            c.dropped.push_back(k.name + L": " + lineWhy);
             break;
         }
         case Kind::ExcludeKey: {
@@ -316,7 +327,11 @@ bool Convert(const Entry& e, Session& session, Converted& c, std::wstring& why) 
         }
         }
     }
-    if (c.filekeys.empty() && c.regkeys.empty()) return Why(why, L"nothing to clean");
+    if (c.filekeys.empty() && c.regkeys.empty()) {
+        why = c.dropped.empty() ? L"nothing to clean" : L"nothing left to clean:";
+        for (const std::wstring& d : c.dropped) why += L" " + d + (&d == &c.dropped.back() ? L"" : L";");
+        return false;
+    }
     return true;
 }
 
@@ -379,6 +394,8 @@ std::string PluginBytes(const Converted& c, const File& f, const std::wstring& s
     t += L"[source]\r\nformat=" + std::wstring(plugins::kWinapp2Format) + L"\r\nfile=" + sourceFile + L"\r\nversion=" +
          f.version + L"\r\nentry=" + entry + L"\r\nlicence=" +
          (f.licence.empty() ? L"not stated in the file" : f.licence) + L"\r\n";
+    for (size_t i = 0; i < c.dropped.size(); ++i)
+        t += L"dropped" + std::to_wstring(i + 1) + L"=" + c.dropped[i] + L"\r\n";
     const size_t sourceEnd = t.size();
     section(L"regkey", c.regkeys);
     section(L"filekey", c.filekeys);
@@ -418,7 +435,9 @@ std::wstring Summary(const Result& r, const std::wstring& whereReasonsAre) {
     std::wstring s = L"Imported " + std::to_wstring(r.imported) + L" of " + std::to_wstring(r.total) + L" entries (" +
                      std::to_wstring(r.notHere) + L" not on this machine, " + std::to_wstring(r.skipped.size()) +
                      L" skipped";
-    if (!r.skipped.empty()) s += L": " + whereReasonsAre;
+    if (!r.dropped.empty())
+        s += L", " + std::to_wstring(r.dropped.size()) + (r.dropped.size() == 1 ? L" line dropped" : L" lines dropped");
+    if (!r.skipped.empty() || !r.dropped.empty()) s += L": " + whereReasonsAre;
     return s + L")";
 }
 
@@ -486,6 +505,7 @@ Result Import(const std::wstring& file, const std::wstring& pluginFolder, const 
         }
         written.insert(ToLower(path));
         ++r.imported;
+        for (const std::wstring& d : c.dropped) r.dropped.push_back(e.header + L" " + d);
     }
     // Earlier imports this one did not write again go; never through a link.
     EraseContext erase;

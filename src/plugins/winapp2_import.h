@@ -7,8 +7,11 @@
 // content) and keeps their ticks; every other plug-in (the user's, the
 // pack's, an imported one edited or renamed) is never touched. An import
 // holds the run lock: while a run or another import is in progress it is
-// refused and writes nothing. An entry with a construct that cannot be honoured
-// safely is skipped and reported, never imported in part. A file that is
+// refused and writes nothing. A cleaning line (FileKey, RegKey) the path or
+// key rule refuses, or that cannot be read, is dropped alone and named in
+// the plug-in's [source] (dropped1=...); any other construct that cannot be
+// honoured safely (an exclusion, a detection, an unknown variable or key)
+// skips the whole entry, as does an entry left with nothing to clean. A file that is
 // not a Winapp2 file (binary, truncated, no entries) is refused and
 // nothing is written.
 #pragma once
@@ -28,14 +31,16 @@ struct Result {
     int imported = 0;
     int notHere = 0;                    // detection does not hold here
     std::vector<std::wstring> skipped;  // "<entry>: <reason>"
+    std::vector<std::wstring> dropped;  // "<entry> FileKey3: <reason>", of imported entries
     std::vector<std::wstring> unwritten;  // plug-in files that could not be written or removed
     std::vector<std::wstring> leftAlone;  // imported plug-ins changed or renamed since: not ours to replace
 };
 
 Result Import(const std::wstring& file, const std::wstring& pluginFolder, const pathvars::Folders& folders);
 
-// "Imported N of M entries (D not on this machine, U skipped: <where>)";
-// without the colon part when nothing was skipped.
+// "Imported N of M entries (D not on this machine, U skipped, L lines
+// dropped: <where>)"; without the dropped part when no line was dropped,
+// and without the colon part when nothing was skipped or dropped.
 std::wstring Summary(const Result& r, const std::wstring& whereReasonsAre);
 
 // The file name an entry's plug-in gets (without folder and extension):

@@ -187,12 +187,14 @@ void Dialog::cmdImport_Click() {
 
     std::wstring text = r.refused ? r.error + L"; nothing was imported." : winapp2::Summary(r, L"reasons below") + L".";
     constexpr size_t kShown = 15;
-    if (!r.skipped.empty()) text += L"\n\nSkipped:";
-    for (size_t i = 0; i < r.skipped.size() && i < kShown; ++i) text += L"\n" + r.skipped[i];
-    if (r.skipped.size() > kShown) text += L"\n... and " + std::to_wstring(r.skipped.size() - kShown) + L" more";
-    if (!r.leftAlone.empty()) text += L"\n\nLeft alone, changed or renamed since imported:";
-    for (size_t i = 0; i < r.leftAlone.size() && i < kShown; ++i) text += L"\n" + r.leftAlone[i];
-    if (r.leftAlone.size() > kShown) text += L"\n... and " + std::to_wstring(r.leftAlone.size() - kShown) + L" more";
+    auto list = [&](const wchar_t* heading, const std::vector<std::wstring>& lines) {
+        if (!lines.empty()) text += L"\n\n" + std::wstring(heading);
+        for (size_t i = 0; i < lines.size() && i < kShown; ++i) text += L"\n" + lines[i];
+        if (lines.size() > kShown) text += L"\n... and " + std::to_wstring(lines.size() - kShown) + L" more";
+    };
+    list(L"Skipped:", r.skipped);
+    list(L"Lines dropped:", r.dropped);
+    list(L"Left alone, changed or renamed since imported:", r.leftAlone);
     if (!r.unwritten.empty()) text += L"\n\nThese plug-in files could not be written or removed:";
     for (const auto& f : r.unwritten) text += L"\n" + f;
     prompts::Show(text, kAppTitle, MB_OK | (r.refused || !r.unwritten.empty() ? MB_ICONWARNING : MB_ICONINFORMATION));

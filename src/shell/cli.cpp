@@ -169,6 +169,7 @@ int ImportWinapp2(const std::wstring& file) {
     }
     WriteLine(winapp2::Summary(r, L"reasons on standard error"));
     for (const std::wstring& why : r.skipped) WriteError(L"skipped " + why);
+    for (const std::wstring& why : r.dropped) WriteError(L"dropped " + why);
     for (const std::wstring& f : r.leftAlone) WriteError(L"left alone (changed or renamed since imported): " + f);
     for (const std::wstring& f : r.unwritten) WriteError(L"cannot write or remove " + f);
     return r.unwritten.empty() ? kCompleted : kNotImported;

@@ -119,7 +119,7 @@ printf '[name]\r\nappname=Root\r\n[swich]\r\non=1\r\n[folder]\r\n1=C:\\,\r\n' > 
 printf '[WINDOWS]\r\n' > "$app/prisd.dat"
 wine "$exe" /preview >"$out" 2>>"$err" </dev/null
 tr -d '\r' < "$out" > "$out.txt"; mv "$out.txt" "$out"
-check "a plug-in that removes nothing: its row" grep -qxF $'Root\tDone' "$out"
+check "a plug-in that removes nothing: its row counts the refused line" grep -qxF $'Root\tDone, 1 line refused' "$out"
 check "a plug-in that removes nothing: it refuses C:\\" grep -qxF $'refused\tC:\\\t0\tprotected' "$out"
 check "a plug-in that removes nothing counts nothing" grep -qxF 'Preview: Cleaned Registry Keys: 0 Released HD Space:0.00MB' "$out"
 rm -rf "$app/plus-in"

@@ -87,6 +87,36 @@ check "forms: the one-field exclusion keeps datax" [ -f "$sd/datax" ]
 check "forms: DET_WINDOWS held" [ ! -e "$sd/win/a.tmp" ]
 rm -f "$app/plus-in/"*.ppe
 
+# A cleaning line the path rule refuses or that cannot be read is dropped
+# alone and named; the entry's other lines are imported. An entry left with
+# nothing to clean is skipped whole. A row whose lines were refused at run
+# time counts those lines, not their targets.
+dr=$c/nvtest-import/drop D='C:\nvtest-import\drop'
+mkdir -p "$dr/sub" "$c/windows/nvtest-drop"
+for f in a.tmp b.log sub/keep.tmp; do head -c 10 /dev/zero > "$dr/$f"; done
+head -c 10 /dev/zero > "$c/windows/nvtest-drop/decoy.log"
+printf '; # of entries: 2\r\n[Drop Lines *]\r\nDetectFile=%s\r\nFileKey1=%s|*.tmp\r\n' "$D" "$D" > "$d/drop.ini"
+printf 'FileKey2=%%WinDir%%\\*|*.*|RECURSE\r\nFileKey3=%s\\sub\r\n[Only Bad *]\r\nDetectFile=%s\r\nFileKey1=%%WinDir%%|*.*\r\n' "$D" "$D" >> "$d/drop.ini"
+run /import-winapp2 'C:\nvtest-import\data\drop.ini'
+check "drop: summary" grep -qxF 'Imported 1 of 2 entries (0 not on this machine, 1 skipped, 2 lines dropped: reasons on standard error)' "$out"
+check "drop: stderr names FileKey2" grep -qF 'dropped Drop Lines * FileKey2: refused: ' "$err"
+check "drop: stderr names FileKey3" grep -qF 'dropped Drop Lines * FileKey3: ' "$err"
+check "drop: an entry with no line left is skipped" grep -qF 'skipped Only Bad *: nothing left to clean: FileKey1: refused: ' "$err"
+dp="$app/plus-in/Winapp2 - Drop Lines.ppe"
+check "drop: [source] names both lines" [ "$(grep -ac '^dropped[12]=FileKey[23]: ' "$dp")" = 2 ]
+check "drop: only the good line is written" [ "$(sed -n '/^\[filekey\]/,$p' "$dp" | tr -d '\r')" = "[filekey]"$'\n'"1=$D|*.tmp" ]
+sed -i 's/^on=0/on=1/' "$dp"
+printf '[name]\r\nappname=Refusals\r\n[swich]\r\non=1\r\n[regkey]\r\n1=HKLM\\SOFTWARE\r\n[filekey]\r\n1=%%ProgramFiles%%|*.*\r\n2=%%WinDir%%|*.*\r\n3=%s|*.log\r\n' "$D" > "$app/plus-in/refusals.ppe"
+for mode in preview clean; do
+  run /$mode
+  check "drop: $mode row of the imported entry" grep -qxF $'Drop Lines\tDone' "$out"
+  check "drop: $mode row counts refused lines" grep -qxF $'Refusals\tDone, 3 lines refused' "$out"
+  # Lines, not targets: %ProgramFiles% is two folders here.
+  [ $mode = preview ] && check "drop: four refused targets" [ "$(grep -c $'^refused\t' "$out")" = 4 ]
+done
+check "drop: only the good lines acted" [ ! -e "$dr/a.tmp" -a ! -e "$dr/b.log" -a -f "$dr/sub/keep.tmp" -a -f "$c/windows/nvtest-drop/decoy.log" ]
+rm -rf "$c/windows/nvtest-drop" "$app/plus-in/"*.ppe
+
 # Preview equals clean: every file, folder, key and value a clean removes is
 # a line of its preview, or lies below a folder or key tree line of it; and
 # every file, key and value the preview lists goes. One plug-in holds every

@@ -313,4 +313,25 @@ TEST_F(AnalyzeRun, SecureCleanOverwritesAndTheDetailsSayWhatStayed) {
     EXPECT_EQ(nvtest::ReadText(held), std::string(1000, 'x'));
 }
 
+// A plug-in row counts the lines the rules refused, in the window, in
+// Analyze's estimate and in the details, as "Done" plus "N lines refused".
+TEST_F(AnalyzeRun, APluginRowCountsItsRefusedLines) {
+    nvtest::WriteText(app_ / L"plus-in\\p.ppe",
+                      "[name]\r\nappname=Plug\r\n[swich]\r\non=1\r\n[regtree]\r\n1=&H80000002,SOFTWARE\r\n[folder]\r\n"
+                      "1=C:\\,\r\n2=" + nvtest::Narrow(data_ / L"plug") + ",\r\n");
+    for (auto mode : {DetailsView::Mode::Analyze, DetailsView::Mode::Clean}) {
+        RecordingView view;
+        RunDetails details(mode == DetailsView::Mode::Analyze, false);
+        Run(mode, details, view);
+        ASSERT_EQ(view.rows.size(), 6u);
+        EXPECT_EQ(view.rows[4].item, L"Plug");
+        EXPECT_EQ(view.rows[4].status, mode == DetailsView::Mode::Clean
+                                           ? L"Done, 2 lines refused"
+                                           : L"1 folder, 700 bytes; 2 targets left alone (link or protected); 2 lines refused");
+        EXPECT_EQ(details.row(4).note, L"2 lines refused");
+        EXPECT_EQ(details.row(3).note, L"");
+    }
+    EXPECT_FALSE(nvtest::Exists(data_ / L"plug\\p.dat"));
+}
+
 }  // namespace

@@ -70,11 +70,11 @@ TEST_F(Winapp2Import, EveryConstructOfTheSample) {
     EXPECT_EQ(winapp2::Summary(r, L"reasons on standard error"),
               L"Imported 3 of 13 entries (3 not on this machine, 7 skipped: reasons on standard error)");
     const std::vector<std::pair<const wchar_t*, const wchar_t*>> reasons = {
-        {L"Unknown Flag *: FileKey1: unknown flag: RECURSIVE", nullptr},
-        {L"Registry Wildcard *: RegKey1: wildcards in a registry key", nullptr},
+        {L"Unknown Flag *: nothing left to clean: FileKey1: unknown flag: RECURSIVE", nullptr},
+        {L"Registry Wildcard *: nothing left to clean: RegKey1: wildcards in a registry key", nullptr},
         {L"Bad Variable *: FileKey1: unknown variable %NoSuchVariable%", nullptr},
         {L"Unknown Key *: unknown key CleanEverything", nullptr},
-        {L"Protected Folder *: FileKey1: refused: a protected folder", nullptr},
+        {L"Protected Folder *: nothing left to clean: FileKey1: refused: a protected folder", nullptr},
         {L"Nothing To Clean *: nothing to clean", nullptr},
         {L"Half Exclusion *: ExcludeKey1: unknown variable %NoSuchVariable%", nullptr},
     };
