@@ -192,17 +192,6 @@ bool WildcardMayStandBelow(std::wstring_view parent, bool fixedFollows);
 std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vector<std::wstring>& patterns,
                                         Reach reach);
 
-// IsProtectedFolder for many paths in a row: the system's folders are read
-// once, when it is made (an import checks thousands of paths in a second).
-class ProtectedFolderCheck {
-public:
-    ProtectedFolderCheck();
-    bool operator()(std::wstring_view path) const;
-
-private:
-    std::vector<std::wstring> folders_;  // lower-cased canonical
-};
-
 // Keys no delete may take, whole or as a tree, whatever the spelling (case,
 // doubled or trailing backslashes): a root key itself; a key directly below
 // a root ("Software"); a user's hive and its first level under HKEY_USERS;

@@ -351,19 +351,6 @@ std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vec
     return std::nullopt;
 }
 
-ProtectedFolderCheck::ProtectedFolderCheck() {
-    for (const auto& f : ProtectedFolders()) folders_.push_back(f.path);
-}
-
-bool ProtectedFolderCheck::operator()(std::wstring_view path) const {
-    std::wstring canon = ToLower(ResolvePath(path));
-    if (canon.empty()) return false;
-    if (RootLength(canon) >= canon.size()) return true;
-    for (const std::wstring& p : folders_)
-        if (p == canon || (p.size() > canon.size() && p.starts_with(canon) && p[canon.size()] == L'\\')) return true;
-    return false;
-}
-
 namespace {
 
 // The key's parts, lower-cased, empty ones (doubled or trailing

@@ -11,10 +11,13 @@ std::wstring KeepUrlFile() { return AppFile(L"keepurl.dat"); }
 std::wstring KeepCookieFile() { return AppFile(L"keepcook.dat"); }
 
 namespace {
-std::vector<std::wstring> WithoutTrailingBlanks(const std::wstring& file) {
-    auto lines = listfile::Read(file).value_or(std::vector<std::wstring>{});
+std::vector<std::wstring> TrimmedTrailingBlanks(std::vector<std::wstring> lines) {
     for (auto& l : lines) l.erase(l.find_last_not_of(L' ') + 1);
     return lines;
+}
+
+std::vector<std::wstring> WithoutTrailingBlanks(const std::wstring& file) {
+    return TrimmedTrailingBlanks(listfile::Read(file).value_or(std::vector<std::wstring>{}));
 }
 
 std::optional<std::vector<std::wstring>> ForRun(const std::wstring& file) {
@@ -31,18 +34,13 @@ std::optional<std::vector<std::wstring>> ForRun(const std::wstring& file) {
 
 std::optional<std::vector<std::wstring>> UrlKeepListForRun() {
     auto lines = ForRun(KeepUrlFile());
-    if (lines)
-        for (auto& l : *lines) l.erase(l.find_last_not_of(L' ') + 1);
-    return lines;
+    if (!lines) return std::nullopt;
+    return TrimmedTrailingBlanks(std::move(*lines));
 }
 
 std::optional<std::vector<std::wstring>> CookieKeepListForRun() { return ForRun(KeepCookieFile()); }
 
 std::vector<std::wstring> ReadUrlKeepList() { return WithoutTrailingBlanks(KeepUrlFile()); }
-
-std::vector<std::wstring> ReadCookieKeepList() {
-    return listfile::Read(KeepCookieFile()).value_or(std::vector<std::wstring>{});
-}
 
 std::vector<std::wstring> ShownCookieKeepList() { return WithoutTrailingBlanks(KeepCookieFile()); }
 

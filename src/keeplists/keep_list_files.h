@@ -15,11 +15,10 @@ std::wstring KeepCookieFile();  // application folder + "\keepcook.dat"
 
 // Trailing blanks removed from every line, as the URL dialog shows them.
 std::vector<std::wstring> ReadUrlKeepList();
-// Lines exactly as stored: the run compares them with full paths.
-std::vector<std::wstring> ReadCookieKeepList();
 // The same lists for a run, which must never delete what they keep:
 // nothing when the file exists but cannot be read (held open without
 // sharing, over the list-file limit, a folder); empty when it is missing.
+// Cookie lines come exactly as stored: the run compares them with full paths.
 std::optional<std::vector<std::wstring>> UrlKeepListForRun();
 std::optional<std::vector<std::wstring>> CookieKeepListForRun();
 // Trailing blanks removed, as the cookie dialog shows them (and so writes

@@ -134,20 +134,6 @@ TEST(PathRule, EveryProtectedFolderInEverySpelling) {
     EXPECT_TRUE(LineRefusal(L"C:\\NvData", {std::wstring(L"a.txt\0.bak", 10)}, Reach::Folder).has_value());
 }
 
-// The check an import makes once answers as the one read afresh each time.
-TEST(IsProtectedFolder, ACheckMadeOnceAnswersTheSame) {
-    wchar_t win[MAX_PATH], pf[MAX_PATH];
-    GetWindowsDirectoryW(win, MAX_PATH);
-    ASSERT_GT(GetEnvironmentVariableW(L"ProgramFiles", pf, MAX_PATH), 0u);
-    const std::wstring w = win, prof = nv::FromUtf8(std::getenv("USERPROFILE"));
-    const ProtectedFolderCheck check;
-    for (const std::wstring& p : {std::wstring(L"C:\\"), std::wstring(L"C:"), std::wstring(L"\\\\srv\\share"), w,
-                                  w + L"\\Temp", w + L"\\Temp\\..", nv::ToLower(w) + L".", prof, prof + L"\\AppData",
-                                  prof.substr(0, prof.find_last_of(L'\\')), std::wstring(pf), std::wstring(pf) + L"\\Vendor",
-                                  std::wstring(L"Error\\Cache"), std::wstring()})
-        EXPECT_EQ(check(p), IsProtectedFolder(p)) << nvtest::Narrow(p);
-}
-
 TEST(IsProtectedKey, EverySpellingOfTheSystemTreesAndPlatformKeys) {
     const struct {
         HKEY root;

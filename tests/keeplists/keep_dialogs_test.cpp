@@ -179,7 +179,7 @@ TEST_F(KeepDialogs, CookieListsAddRemoveAndPreview) {
     DestroyWindow(dlg_);
     const std::string a = nvtest::Narrow(cookies / L"ann@a.txt"), b = nvtest::Narrow(cookies / L"ann@b.TXT");
     nvtest::WriteText(keeplists::KeepCookieFile(), a + "   \r\n" + b + "\r\n");
-    EXPECT_EQ(keeplists::ReadCookieKeepList(), (std::vector<std::wstring>{cookies / L"ann@a.txt   ", cookies / L"ann@b.TXT"}));
+    EXPECT_EQ(keeplists::CookieKeepListForRun(), (std::vector<std::wstring>{cookies / L"ann@a.txt   ", cookies / L"ann@b.TXT"}));
     dlg_ = frmcookie::Create(nullptr);
     keep = Item(id::List1);
     EXPECT_EQ(Entries(keep), (std::vector<std::wstring>{cookies / L"ann@a.txt", cookies / L"ann@b.TXT"}));
