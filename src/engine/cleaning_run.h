@@ -16,6 +16,7 @@ struct RunOptions {
     EraseSink* sink = nullptr;         // hears every removal
     const bool* cancel = nullptr;      // set while the run yields: stop where the run stands
     ItemFilter filter;                 // which selected items run, are skipped or left out
+    bool keepRunning = false;          // "Exit after cleaning" does not apply (a run nobody asked for)
 };
 
 enum class RunEnd {
