@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The watcher's idle cost (tools/bench --closing): the tray program for N
+# seconds with Firefox ticked under "When a browser closes" and three dummy
+# firefox.exe processes open, against the tray program for N seconds with
+# nothing ticked. Both in a sandboxed prefix of their own
+# (build/wine/bench-prefix); the processor time is that of the program's
+# own process (user + system, from /proc), counted after a 10 s start; the
+# prefix's wineserver, which answers the process-list looks, is shown too.
+#
+#   tools/bench --closing [--seconds N] [--rounds N]   (default 60 s, 1 round)
+# Goal: the watching run's share of one processor under 0.1 %.
+set -eu
+. "$(dirname "$0")/common.sh"
+
+seconds=60 rounds=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --seconds) seconds=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
+    *) nv_log "unknown option $1"; exit 2 ;;
+  esac
+done
+
+nv_install
+nv_build --target cleaner --target dummyapp >/dev/null
+prefix=$NV_WINE/bench-prefix
+nv_prefix "$prefix" >/dev/null
+nv_xvfb 1024x768x24
+root=$prefix/drive_c/nvbench/closing R='C:\nvbench\closing'
+log=$(mktemp)
+trap 'rm -f "$root"/flags/* "$log"; sleep 1; nv_stop_wine; nv_stop_xvfb' EXIT
+rm -rf "$root"
+mkdir -p "$root/app" "$root/bin" "$root/flags"
+cp "$NV_BUILD/bin/cleaner.exe" "$root/app/"
+cp "$NV_BUILD/testbin/dummyapp.exe" "$root/bin/firefox.exe"
+tck=$(getconf CLK_TCK)
+
+# A process's processor time so far, in clock ticks.
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The wineserver of this prefix (other prefixes may have their own).
+server() {
+  local p
+  for p in $(pgrep wineserver); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && { echo "$p"; return; }
+  done
+}
+
+# measure KIND TICKED DUMMIES: one run of the tray program.
+measure() {
+  local kind=$1 ticked=$2 dummies=$3 i pid t0 t1 srv s0 s1
+  printf '[FIREFOX]\r\nCookies=1\r\n[WhenClosed]\r\nFirefox=%s\r\n' "$ticked" >"$root/app/prisd.dat"
+  for i in $(seq "$dummies"); do
+    wine "$R\\bin\\firefox.exe" "$R\\flags\\$i" </dev/null >/dev/null 2>&1 &
+  done
+  for i in $(seq 100); do [ "$(ls "$root/flags" | wc -l)" -ge "$dummies" ] && break; sleep 0.1; done
+  wine "$R\\app\\cleaner.exe" min </dev/null >/dev/null 2>&1 &
+  pid=$!
+  sleep 10
+  # $! must be the program itself, not a launcher that waits for it.
+  tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q 'cleaner\.exe' || { nv_log "pid $pid is not cleaner.exe"; exit 1; }
+  srv=$(server)
+  [ -n "$srv" ] || { nv_log "no wineserver for $prefix"; exit 1; }
+  t0=$(ticks $pid) s0=$(ticks "$srv")
+  sleep "$seconds"
+  t1=$(ticks $pid) s1=$(ticks "$srv")
+  kill $pid 2>/dev/null || true
+  rm -f "$root"/flags/*
+  wait $pid 2>/dev/null || true
+  sleep 2
+  awk -v k="$kind" -v t=$((t1 - t0)) -v st="$t0" -v w=$((s1 - s0)) -v hz="$tck" -v s="$seconds" \
+    'BEGIN { printf "%s seconds=%d cpu=%.3f share=%.4f start=%.2f server=%.3f\n", k, s, t / hz, 100 * t / hz / s, st / hz, w / hz }' |
+    tee -a "$log" >&2
+}
+
+for r in $(seq "$rounds"); do
+  nv_log "Round $r: watching three dummy browsers for $seconds s, then idle without watching"
+  measure watching 1 3
+  measure idle 0 0
+done
+w=$(nv_log_median "$log" watching cpu) i=$(nv_log_median "$log" idle cpu)
+ws=$(nv_log_median "$log" watching server) is=$(nv_log_median "$log" idle server)
+awk -v w="$w" -v i="$i" -v ws="$ws" -v is="$is" -v s="$seconds" 'BEGIN {
+  printf "watching three browsers: %.3f s of processor time in %d s (%.4f %%, goal < 0.1 %%); wineserver %.3f s\n", w, s, 100 * w / s, ws
+  printf "idle without watching:   %.3f s of processor time in %d s (%.4f %%); wineserver %.3f s\n", i, s, 100 * i / s, is }'
