@@ -81,6 +81,15 @@ void Look() {
                 if (Same(pe.szExeFile, exe) && !w.processes.contains(pe.th32ProcessID)) WatchProcess(w, pe.th32ProcessID);
 }
 
+// While every watched application has a process waited on, the list need
+// not be looked at: a process started beside them is found by the look 5 s
+// after the last watched one ended, before that closing counts.
+bool AllRunning() {
+    for (const WatchedApp& w : g_apps)
+        if (w.processes.empty()) return false;
+    return true;
+}
+
 // Quiet long enough → owed; owed → one run when none is in progress.
 void RunWhatIsDue() {
     if (g_inRun) return;  // a run yields to the message loop; timers tick inside it
@@ -119,7 +128,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_TIMER) {
         if (wp == kQuietTimer) KillTimer(hwnd, kQuietTimer);
-        Look();
+        if (wp == kQuietTimer || !AllRunning()) Look();
         RunWhatIsDue();
         return 0;
     }

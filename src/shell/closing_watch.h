@@ -1,6 +1,7 @@
 // Cleaning an application once it has closed: the watcher waits on the
 // processes of the ticked applications (a process handle is signalled when
-// the process ends) and looks for new ones in the process list every 2 s.
+// the process ends) and looks for new ones in the process list every 2 s
+// while one of them has none running.
 // When the last process of an application has ended and none has started
 // within 5 s (browsers restart themselves on update), it asks for one run
 // of that application's items; while another run holds the run lock it

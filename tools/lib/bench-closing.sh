@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The watcher's idle cost (tools/bench --closing): the tray program for N
-# seconds with Firefox ticked under "When a browser closes" and three dummy
-# firefox.exe processes open, against the tray program for N seconds with
+# seconds with Firefox, Chrome and Opera ticked under "When a browser
+# closes" and a dummy process of each open (it waits on their handles
+# alone), the same with Safari ticked too but not running (a look at the
+# process list every 2 s), against the tray program for N seconds with
 # nothing ticked. Both in a sandboxed prefix of their own
 # (build/wine/bench-prefix); the processor time is that of the program's
 # own process (user + system, from /proc), counted after a 10 s start; the
@@ -32,7 +34,7 @@ trap 'rm -f "$root"/flags/* "$log"; sleep 1; nv_stop_wine; nv_stop_xvfb' EXIT
 rm -rf "$root"
 mkdir -p "$root/app" "$root/bin" "$root/flags"
 cp "$NV_BUILD/bin/cleaner.exe" "$root/app/"
-cp "$NV_BUILD/testbin/dummyapp.exe" "$root/bin/firefox.exe"
+for b in firefox chrome opera; do cp "$NV_BUILD/testbin/dummyapp.exe" "$root/bin/$b.exe"; done
 tck=$(getconf CLK_TCK)
 
 # A process's processor time so far, in clock ticks.
@@ -41,18 +43,20 @@ ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 server() {
   local p
   for p in $(pgrep wineserver); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && { echo "$p"; return; }
+    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && { echo "$p"; return; }
   done
 }
 
-# measure KIND TICKED DUMMIES: one run of the tray program.
+# measure KIND TICKS DUMMIES...: one run of the tray program with those
+# WhenClosed lines and those dummy browsers open.
 measure() {
-  local kind=$1 ticked=$2 dummies=$3 i pid t0 t1 srv s0 s1
-  printf '[FIREFOX]\r\nCookies=1\r\n[WhenClosed]\r\nFirefox=%s\r\n' "$ticked" >"$root/app/prisd.dat"
-  for i in $(seq "$dummies"); do
-    wine "$R\\bin\\firefox.exe" "$R\\flags\\$i" </dev/null >/dev/null 2>&1 &
+  local kind=$1 ticks=$2 i pid t0 t1 srv s0 s1 b
+  shift 2
+  printf '[FIREFOX]\r\nCookies=1\r\n[WhenClosed]\r\n%s' "$ticks" >"$root/app/prisd.dat"
+  for b in "$@"; do
+    wine "$R\\bin\\$b.exe" "$R\\flags\\$b" </dev/null >/dev/null 2>&1 &
   done
-  for i in $(seq 100); do [ "$(ls "$root/flags" | wc -l)" -ge "$dummies" ] && break; sleep 0.1; done
+  for i in $(seq 100); do [ "$(ls "$root/flags" | wc -l)" -ge $# ] && break; sleep 0.1; done
   wine "$R\\app\\cleaner.exe" min </dev/null >/dev/null 2>&1 &
   pid=$!
   sleep 10
@@ -73,12 +77,18 @@ measure() {
 }
 
 for r in $(seq "$rounds"); do
-  nv_log "Round $r: watching three dummy browsers for $seconds s, then idle without watching"
-  measure watching 1 3
-  measure idle 0 0
+  nv_log "Round $r: $seconds s each: three browsers watched, a fourth ticked but closed, nothing ticked"
+  three=$'Firefox=1\r\nChrome=1\r\nOpera=1\r\n'
+  measure watching "$three" firefox chrome opera
+  measure looking "$three"$'Safari=1\r\n' firefox chrome opera
+  measure idle ''
 done
-w=$(nv_log_median "$log" watching cpu) i=$(nv_log_median "$log" idle cpu)
-ws=$(nv_log_median "$log" watching server) is=$(nv_log_median "$log" idle server)
-awk -v w="$w" -v i="$i" -v ws="$ws" -v is="$is" -v s="$seconds" 'BEGIN {
-  printf "watching three browsers: %.3f s of processor time in %d s (%.4f %%, goal < 0.1 %%); wineserver %.3f s\n", w, s, 100 * w / s, ws
-  printf "idle without watching:   %.3f s of processor time in %d s (%.4f %%); wineserver %.3f s\n", i, s, 100 * i / s, is }'
+line() {  # KIND LABEL
+  local c w
+  c=$(nv_log_median "$log" "$1" cpu) w=$(nv_log_median "$log" "$1" server)
+  awk -v c="$c" -v w="$w" -v s="$seconds" -v l="$2" \
+    'BEGIN { printf "%s: %.3f s of processor time in %d s (%.4f %%); wineserver %.3f s\n", l, c, s, 100 * c / s, w }'
+}
+line watching "three browsers watched (goal < 0.1 %)     "
+line looking "the same, a fourth ticked but not running "
+line idle "idle, nothing ticked                      "
