@@ -1,6 +1,7 @@
 // The applications whose closing starts a clean: built-in browsers and
 // plug-ins grouped by the processes they close, which of them count as
-// installed, and the run's filter that keeps only one application's items.
+// installed, and whether the selection holds anything of one of them (the
+// filter itself is seen at work in tests/e2e/closing_e2e.sh).
 #include <gtest/gtest.h>
 
 #include "engine/closing_apps.h"
@@ -62,25 +63,6 @@ TEST_F(ClosingApps, PluginsJoinTheApplicationWhoseProcessesTheyClose) {
     EXPECT_EQ(Find(apps, L"Google Chrome"), nullptr);
     EXPECT_EQ(ClosingKey(L"Odd=App"), L"Odd_App");
     EXPECT_EQ(ClosingKey(L";[x]"), L"__x_");
-}
-
-TEST_F(ClosingApps, TheFilterKeepsOnlyThatApplicationsItems) {
-    const ClosingApp firefox{L"Firefox", {L"firefox.exe", L"ffhelper.exe"}};
-    const std::vector<std::wstring> ours{L"FireFox.exe"}, helper{L"ffhelper.exe"}, other{L"opera.exe"}, none;
-    const struct {
-        ItemAsk ask;
-        ItemVerdict::Kind want;
-    } cases[] = {
-        {{L"FIREFOX", L"Cookies", L"Firefox Cookies", ProgramOf(L"FIREFOX", L"Cookies")}, ItemVerdict::Run},
-        {{L"Opera", L"Cookies", L"Opera Cookies", ProgramOf(L"Opera", L"Cookies")}, ItemVerdict::Leave},
-        {{L"WINDOWS", L"temp", L"Temp", ProgramOf(L"WINDOWS", L"temp")}, ItemVerdict::Leave},
-        {{L"Custom", L"Custom", L"Custom Item"}, ItemVerdict::Leave},
-        {{L"", L"Firefox - Cache", L"Firefox - Cache", nullptr, &ours}, ItemVerdict::Run},
-        {{L"", L"Helper", L"Helper", nullptr, &helper}, ItemVerdict::Run},
-        {{L"", L"Opera - Cache", L"Opera - Cache", nullptr, &other}, ItemVerdict::Leave},
-        {{L"", L"Windows - Logs", L"Windows - Logs", nullptr, &none}, ItemVerdict::Leave},
-    };
-    for (const auto& c : cases) EXPECT_EQ(OnlyOf(firefox, c.ask).kind, c.want) << nvtest::Narrow(std::wstring(c.ask.label));
 }
 
 TEST_F(ClosingApps, NoRunWithoutOneOfItsItemsSelected) {

@@ -20,20 +20,6 @@ namespace ns = nv::mNotificationSystem;
 
 namespace {
 
-TEST(ClosingWatch, PopupText) {
-    const struct {
-        size_t items;
-        double bytes;
-        const wchar_t* text;
-    } cases[] = {
-        {3, 41.2 * 1048576, L"Firefox closed: cleaned 3 items, 41.2 MB"},
-        {1, 0, L"Firefox closed: cleaned 1 item, 0.0 MB"},
-        {0, 0, L"Firefox closed: cleaned 0 items, 0.0 MB"},
-        {12, 1048576.0 * 1536.06, L"Firefox closed: cleaned 12 items, 1536.1 MB"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(closingwatch::ClosedText(L"Firefox", c.items, c.bytes), c.text);
-}
-
 class ClosingRun : public nvtest::MainWindowTest {
 protected:
     void TearDown() override {
