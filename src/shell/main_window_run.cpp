@@ -50,7 +50,9 @@ public:
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
     void Notify(const std::wstring& key, const std::wstring& title, const std::wstring& description) override {
-        if (!closing_) return mNotificationSystem::AddRunFinishedNotification(key, title, description);
+        // A run cut short says so in the run's own words.
+        if (!closing_ || w_.cancelRequested_)
+            return mNotificationSystem::AddRunFinishedNotification(key, title, description);
         // Its own text, and a click shows this run's details.
         mNotificationSystem::AddRunFinishedNotification(
             closingwatch::RememberRun(closing_->details), title,
