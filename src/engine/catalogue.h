@@ -35,7 +35,10 @@ Environment LoadEnvironment();
 struct Counters {
     double regCount = 0;  // "Cleaned Registry Keys"
     double bytes = 0;     // "Released HD Space", in bytes
+    double atRestart = 0; // files in use marked for deletion at the next restart (never in bytes)
 };
+
+class FilesInUse;
 
 // Everything a step works with.
 struct RunContext {
@@ -47,6 +50,7 @@ struct RunContext {
     // Why the current item failed ("" while it has not): its row then says
     // "Fail, " + why.
     std::wstring failure;
+    FilesInUse* inUse = nullptr;  // a clean's files in use (files_in_use.h); none in a preview
     void AddKeys(double n) { counters.regCount += n; }
     void AddBytes(double n) { counters.bytes += n; }
     void Fail(std::wstring why) { failure = std::move(why); }

@@ -3,8 +3,10 @@
 #include <oleauto.h>
 
 #include <cmath>
+#include <optional>
 
 #include "engine/custom_items.h"
+#include "engine/files_in_use.h"
 #include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "foundation/run_lock.h"
@@ -88,6 +90,8 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     view.SetAction(L"");
 
     RunContext ctx{env, view, erase, counters};
+    std::optional<FilesInUse> inUse;
+    if (!options.preview) ctx.inUse = &inUse.emplace(erase, counters, AtRestartOn());
     bool stopped = false;
     for (const Group& group : Catalogue()) {
         if (!stopped && cancelled()) stopped = true;
@@ -98,9 +102,9 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
                 view.showstatus(item.label);
                 ctx.failure.clear();
                 for (const Step& step : item.steps) RunStep(ctx, step);
-                view.SetRowStatus(erase.stopped()           ? std::wstring(kItemCancelled)
-                                  : !ctx.failure.empty() ? L"Fail, " + ctx.failure
-                                                          : std::wstring(item.doneText));
+                view.SetRowStatus(EndItem(ctx, erase.stopped()           ? std::wstring(kItemCancelled)
+                                               : !ctx.failure.empty() ? L"Fail, " + ctx.failure
+                                                                      : std::wstring(item.doneText)));
             }
             if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
         }
@@ -148,10 +152,12 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     // The end message tells the run's own counters, whatever the profile holds.
     if (unattended == 1) {
         std::wstring text = PopupDescription(counters.regCount, counters.bytes);
+        if (counters.atRestart > 0) text += L" " + AtRestartText(counters.atRestart);
         view.Notify(L"www", kAppTitle, saved ? text : text + L" " + kTotalsNotSaved);
         unattended = 0;
     } else {
         std::wstring text = EndMessage(counters.regCount, counters.bytes);
+        if (counters.atRestart > 0) text += L"\n\n" + AtRestartText(counters.atRestart);
         view.Announce(L"Task Complete", saved ? text : text + L"\n\n" + kTotalsNotSaved);
     }
     if (!options.preview) {
