@@ -92,6 +92,7 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     RunContext ctx{env, view, erase, counters};
     std::optional<FilesInUse> inUse;
     if (!options.preview) ctx.inUse = &inUse.emplace(erase, counters, AtRestartOn());
+    ctx.filter = &options.filter;
     bool stopped = false;
     for (const Group& group : Catalogue()) {
         if (!stopped && cancelled()) stopped = true;
@@ -99,6 +100,16 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
         for (const Item& item : group.items) {
             if (!stopped && cancelled()) stopped = true;
             if (!stopped && Selected(group, item)) {
+                const ItemVerdict verdict =
+                    ctx.Ask({group.section, item.key, item.label, ProgramOf(group.section, item.key)});
+                if (verdict.kind == ItemVerdict::Skip) {
+                    view.showstatus(item.label);
+                    view.SetRowStatus(verdict.row);
+                }
+                if (verdict.kind != ItemVerdict::Run) {
+                    if (item.progress >= 0) view.SetProgress(item.progress);
+                    continue;
+                }
                 view.showstatus(item.label);
                 ctx.failure.clear();
                 for (const Step& step : item.steps) RunStep(ctx, step);

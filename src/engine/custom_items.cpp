@@ -117,7 +117,10 @@ std::wstring DoneText(size_t refusedLines) {
 
 void RunCustomItems(RunContext& ctx) {
     if (!profile::TextFlag(L"Custom", L"Custom")) return;
+    const ItemVerdict verdict = ctx.Ask({L"Custom", L"Custom", L"Custom Item"});
+    if (verdict.kind == ItemVerdict::Leave) return;
     ctx.view.showstatus(L"Custom Item");
+    if (verdict.kind == ItemVerdict::Skip) return ctx.view.SetRowStatus(verdict.row);
     // A file that is there but cannot be read fails too: "Done" would claim
     // a clean that did not happen.
     auto entries = cusd::Read();
@@ -180,7 +183,13 @@ void RunPlugins(RunContext& ctx) {
         // A plug-in for a program this machine does not have is left out,
         // as if it were not ticked.
         if (p.extras.error.empty() && !plugins::Detected(p.extras, folders, &detected)) continue;
+        const ItemVerdict verdict = ctx.Ask({L"", p.name, p.name, nullptr, &p.extras.close});
+        if (verdict.kind == ItemVerdict::Leave) continue;
         ctx.view.AppendRow(p.name);
+        if (verdict.kind == ItemVerdict::Skip) {
+            ctx.view.SetRowStatus(verdict.row);
+            continue;
+        }
         std::wstring why = p.Fault(folders);
         // A section read cut short would act on a line that is not there.
         const std::vector<plugins::Command> commands = why.empty() ? p.Commands(&why) : std::vector<plugins::Command>{};
