@@ -36,9 +36,16 @@ Fate MarkHeldAtReboot(const std::wstring& path, bool folder) {
         if (!folder && info.nNumberOfLinks > 1) return Fate::KeptOtherNames;
     }
     if (!folder && erasefs::IsLinkPath(canon)) return Fate::Link;
+    SetLastError(ERROR_SUCCESS);
     if (MoveFileExW(p.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Fate::Removed;
     const DWORD error = GetLastError();
-    return error == ERROR_ACCESS_DENIED || error == ERROR_PRIVILEGE_NOT_HELD ? Fate::AccessDenied : Fate::Failed;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_PRIVILEGE_NOT_HELD) return Fate::AccessDenied;
+    // Some systems fail without saying why: the marks are kept in this key.
+    HKEY marks = nullptr;
+    LONG open = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                              KEY_SET_VALUE, &marks);
+    if (open == ERROR_SUCCESS) RegCloseKey(marks);
+    return open == ERROR_ACCESS_DENIED ? Fate::AccessDenied : Fate::Failed;
 }
 
 }  // namespace nv::Normal

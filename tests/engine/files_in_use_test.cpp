@@ -6,6 +6,10 @@
 
 #include <map>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "engine/cleaning_run.h"
 #include "engine/run_details.h"
 #include "foundation/file_holders.h"
@@ -83,17 +87,21 @@ protected:
         Inifun::WriteIniValue(profile::ProfilePath(), L"WINDOWS", L"temp", L"1");
         Inifun::WriteIniValue(profile::ProfilePath(), L"Custom", L"Custom", L"1");
         cusd::Write({{dir_, L"Folder"}});
+        nvtest::WriteText(app_ / L"plus-in\\p.ppe", "[name]\r\nappname=Plug\r\n[swich]\r\non=1\r\n[filekey]\r\n1=" +
+                                                      nvtest::Narrow(plug_) + "|*.*|REMOVESELF\r\n");
     }
-    // Files of the temp folder and of a custom folder item, three of them
-    // held: one with another hard link outside the targets.
+    // Files of the temp folder, of a custom folder item and of a plug-in's
+    // tree, four of them held: one with another hard link outside the targets.
     void Prepare() {
+        nvtest::WriteFile(plug_ + L"\\p1.dat", 600);
+        nvtest::WriteFile(plug_ + L"\\sub\\p2.dat", 700);
         nvtest::WriteFile(temp_ / L"a.tmp", 100);
         nvtest::WriteFile(temp_ / L"b.tmp", 200);
         nvtest::WriteFile(dir_ + L"\\w.bin", 300);
         nvtest::WriteFile(dir_ + L"\\y\\z.bin", 400);
         nvtest::WriteFile(data_ / L"twin.bin", 500);
         ASSERT_TRUE(CreateHardLinkW((dir_ + L"\\x.bin").c_str(), (data_ / L"twin.bin").c_str(), nullptr));
-        for (const std::wstring& f : {temp_ / L"a.tmp", dir_ + L"\\x.bin", dir_ + L"\\y\\z.bin"}) {
+        for (const std::wstring& f : {temp_ / L"a.tmp", dir_ + L"\\x.bin", dir_ + L"\\y\\z.bin", plug_ + L"\\p1.dat"}) {
             held_.emplace_back(CreateFileW(f.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(held_.back());
         }
@@ -101,11 +109,13 @@ protected:
     void Release() {
         held_.clear();
         nvtest::RemoveTree(dir_);
+        nvtest::RemoveTree(plug_);
         nvtest::RemoveTree(temp_.path());
         nvtest::RemoveTree(data_ / L"twin.bin");
     }
 
     const std::wstring dir_ = data_ / L"custom\\dir";
+    const std::wstring plug_ = data_ / L"plug";
     nvtest::ScratchDir temp_{L"heldtemp"};
     nvtest::EnvVar tempVar_{L"TEMP", temp_.path()};
     std::vector<ScopedFile> held_;
@@ -113,12 +123,13 @@ protected:
 
 TEST_F(InUseRun, HoldersAreNamedWhereTheSystemSaysAndHeldFilesMarkedWhenAsked) {
     const std::wstring a = temp_ / L"a.tmp", x = dir_ + L"\\x.bin", z = dir_ + L"\\y\\z.bin", y = dir_ + L"\\y";
+    const std::wstring p1 = plug_ + L"\\p1.dat";
     const std::wstring firefox = L"Firefox (firefox.exe, 4312)";
     const std::wstring marked = L"Marked for deletion at restart";
     struct Case {
         const char* name;
         bool named, mark, secure;
-        std::vector<std::wstring> rows;                         // Windows Temp, Custom Item
+        std::vector<std::wstring> rows;                         // Windows Temp, Custom Item, Plug
         std::map<std::wstring, std::vector<std::wstring>> lines;  // in-use and mark lines by target
         std::vector<std::wstring> marks;
     };
@@ -127,32 +138,38 @@ TEST_F(InUseRun, HoldersAreNamedWhereTheSystemSaysAndHeldFilesMarkedWhenAsked) {
     const Case cases[] = {
         {"the system names no one: today's words",
          false, false, false,
-         {L"Done", L"Done"},
-         {{a, {other, other}}, {x, {other}}, {z, {other}}},
+         {L"Done", L"Done", L"Done"},
+         {{a, {other, other}}, {x, {other}}, {z, {other}}, {p1, {other}}},
          {}},
         {"a named holder",
          true, false, false,
-         {L"Done, 1 file in use by " + firefox, L"Done, 2 files in use by " + firefox},
-         {{a, {byFirefox, byFirefox}}, {x, {byFirefox}}, {z, {byFirefox}}},
+         {L"Done, 1 file in use by " + firefox, L"Done, 2 files in use by " + firefox,
+          L"Done, 1 file in use by " + firefox},
+         {{a, {byFirefox, byFirefox}}, {x, {byFirefox}}, {z, {byFirefox}}, {p1, {byFirefox}}},
          {}},
         {"marked: the held files, a folder after its file, never a hard-linked file",
          true, true, false,
-         {L"Done, 1 file in use by " + firefox, L"Done, 2 files in use by " + firefox},
+         {L"Done, 1 file in use by " + firefox, L"Done, 2 files in use by " + firefox,
+          L"Done, 1 file in use by " + firefox},
          {{a, {byFirefox, byFirefox, marked}},
           {x, {byFirefox, notMarked + L": other hard links"}},
           {z, {byFirefox, marked}},
           {y, {marked}},
-          {dir_, {notMarked}}},
-         {a, z, y}},
+          {dir_, {notMarked}},
+          {p1, {byFirefox, marked}},
+          {plug_, {marked}}},
+         {a, z, y, p1, plug_}},
         {"marked with secure deletion: not overwritten",
          false, true, true,
-         {L"Done", L"Done"},
+         {L"Done", L"Done", L"Done"},
          {{a, {other, other, marked + L", not overwritten: in use"}},
           {x, {other, notMarked + L": other hard links"}},
           {z, {other, marked + L", not overwritten: in use"}},
           {y, {marked + L", not overwritten: in use"}},
-          {dir_, {notMarked}}},
-         {a, z, y}},
+          {dir_, {notMarked}},
+          {p1, {other, marked + L", not overwritten: in use"}},
+          {plug_, {marked + L", not overwritten: in use"}}},
+         {a, z, y, p1, plug_}},
     };
     double bytes = -1;
     for (const Case& c : cases) {
@@ -176,11 +193,12 @@ TEST_F(InUseRun, HoldersAreNamedWhereTheSystemSaysAndHeldFilesMarkedWhenAsked) {
         const std::vector<std::wstring> marks = MarkedSince(pendingBefore);
         RestorePending(pendingBefore);
 
-        ASSERT_EQ(view.rows.size(), 3u);
-        EXPECT_EQ(view.rows[0].item, L"Windows Temp");
-        EXPECT_EQ(view.rows[0].status, c.rows[0]);
-        EXPECT_EQ(view.rows[1].item, L"Custom Item");
-        EXPECT_EQ(view.rows[1].status, c.rows[1]);
+        ASSERT_EQ(view.rows.size(), 4u);
+        const wchar_t* labels[] = {L"Windows Temp", L"Custom Item", L"Plug"};
+        for (size_t r = 0; r < 3; ++r) {
+            EXPECT_EQ(view.rows[r].item, labels[r]);
+            EXPECT_EQ(view.rows[r].status, c.rows[r]);
+        }
         std::map<std::wstring, std::vector<std::wstring>> lines;
         for (size_t i = 0; i < details.TargetCount(); ++i)
             if (details.FateOf(i) == Fate::InUse || details.Kind(i) == RemovalKind::AtReboot)
@@ -189,22 +207,86 @@ TEST_F(InUseRun, HoldersAreNamedWhereTheSystemSaysAndHeldFilesMarkedWhenAsked) {
         EXPECT_EQ(marks, c.marks);
         // One question per item that left files in use, never one per file.
         if (c.named) {
-            EXPECT_EQ(finder.asked, (std::vector<std::vector<std::wstring>>{{a}, {x, z}}));
+            EXPECT_EQ(finder.asked, (std::vector<std::vector<std::wstring>>{{a}, {x, z}, {p1}}));
         }
         // The marks count apart from the space released, which counts
         // every file before its delete is tried, as it always has.
-        EXPECT_EQ(counters.atRestart, c.mark ? 2 : 0);
+        EXPECT_EQ(counters.atRestart, c.mark ? 3 : 0);
         if (bytes < 0) bytes = counters.bytes;
         EXPECT_EQ(counters.bytes, bytes);
         ASSERT_EQ(view.announced.size(), 1u);
         const std::wstring end = EndMessage(counters.regCount, counters.bytes);
         EXPECT_EQ(view.announced[0].text,
-                  c.mark ? end + L"\n\n2 files will be deleted at the next restart." : end);
-        EXPECT_EQ(details.total().atReboot, c.mark ? 3u : 0u);
+                  c.mark ? end + L"\n\n3 files will be deleted at the next restart." : end);
+        EXPECT_EQ(details.total().atReboot, c.mark ? 5u : 0u);
         EXPECT_EQ(details.total().notMarked, c.mark ? 2u : 0u);
-        for (const std::wstring& gone : {temp_ / L"b.tmp", dir_ + L"\\w.bin"}) EXPECT_FALSE(nvtest::Exists(gone));
+        for (const std::wstring& gone : {temp_ / L"b.tmp", dir_ + L"\\w.bin", plug_ + L"\\sub"})
+            EXPECT_FALSE(nvtest::Exists(gone));
         Release();
     }
+}
+
+// The key that keeps the marks refuses writes while it lives, as it does
+// for an ordinary user.
+class MarksRefused {
+public:
+    MarksRefused() {
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, READ_CONTROL | WRITE_DAC, &key_);
+        DWORD size = 0;
+        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+        old_.resize(size);
+        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, old_.data(), &size) != ERROR_SUCCESS) old_.clear();
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRWDRC;;;WD)", SDDL_REVISION_1, &sd, nullptr);
+        ok_ = !old_.empty() && RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+        LocalFree(sd);
+    }
+    ~MarksRefused() {
+        if (ok_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, old_.data());
+        RegCloseKey(key_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<BYTE> old_;
+    bool ok_ = false;
+};
+
+TEST_F(InUseRun, WithoutTheRightsToMarkTheDetailsSaySo) {
+    Prepare();
+    Inifun::WriteIniValue(profile::ProfilePath(), L"Options", L"atreboot", L"1");
+    const std::wstring before = PendingRaw();
+    RecordingView view;
+    RunDetails details(false, false);
+    DetailsView front(view, details, DetailsView::Mode::Clean);
+    RunOptions o;
+    o.sink = &details;
+    Counters counters;
+    int unattended = 0;
+    {
+        MarksRefused refused;
+        ASSERT_TRUE(refused.ok());
+        EXPECT_EQ(CleanNow(front, env_, counters, unattended, o), RunEnd::Completed);
+    }
+    EXPECT_EQ(PendingRaw(), before);
+    EXPECT_EQ(counters.atRestart, 0);
+    // The folder of a file not marked is not marked either.
+    std::map<std::wstring, std::wstring> lines;
+    for (size_t i = 0; i < details.TargetCount(); ++i)
+        if (details.Kind(i) == RemovalKind::AtReboot) lines[details.Target(i)] = ResultText(details, i);
+    const std::wstring notMarked = L"Not marked for deletion at restart";
+    EXPECT_EQ(lines, (std::map<std::wstring, std::wstring>{
+                         {temp_ / L"a.tmp", notMarked + L": administrator rights needed"},
+                         {dir_ + L"\\y\\z.bin", notMarked + L": administrator rights needed"},
+                         {dir_ + L"\\y", notMarked},
+                         {dir_ + L"\\x.bin", notMarked + L": other hard links"},
+                         {dir_, notMarked},
+                         {plug_ + L"\\p1.dat", notMarked + L": administrator rights needed"},
+                         {plug_, notMarked}}));
+    ASSERT_EQ(view.announced.size(), 1u);
+    EXPECT_EQ(view.announced[0].text.find(L"restart"), std::wstring::npos);
+    Release();
 }
 
 // Analyze never marks anything, whatever the box says.
