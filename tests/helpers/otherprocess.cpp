@@ -6,11 +6,12 @@
 //                                                  then pumps until ended
 //   otherprocess_tests.exe broadcast NAME          posts the registered message
 //                                                  NAME to every top-level window
-//   otherprocess_tests.exe hold FILE polite|stubborn
+//   otherprocess_tests.exe hold FILE polite|stubborn [FLAG]
 //                                                  a program (copied as firefox.exe,
 //                                                  ...) that keeps FILE open without
 //                                                  sharing, with a window that closes
-//                                                  when asked, or refuses; it ends by
+//                                                  when asked, or refuses; FLAG exists
+//                                                  while its window does; it ends by
 //                                                  itself after three minutes
 #include <windows.h>
 #include <shellapi.h>
@@ -28,7 +29,7 @@ LRESULT CALLBACK HoldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(h, msg, wp, lp);
 }
 
-int Hold(HINSTANCE inst, const wchar_t* file, const std::wstring& mode) {
+int Hold(HINSTANCE inst, const wchar_t* file, const std::wstring& mode, const wchar_t* flag) {
     g_polite = mode == L"polite";
     HANDLE held = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (held == INVALID_HANDLE_VALUE) return 1;
@@ -41,9 +42,11 @@ int Hold(HINSTANCE inst, const wchar_t* file, const std::wstring& mode) {
                            300, 160, nullptr, nullptr, inst, nullptr);
     if (!h) return 1;
     SetTimer(h, 1, 180000, nullptr);
+    if (flag) CloseHandle(CreateFileW(flag, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     CloseHandle(held);
+    if (flag) DeleteFileW(flag);
     return 0;
 }
 
@@ -52,7 +55,8 @@ int Hold(HINSTANCE inst, const wchar_t* file, const std::wstring& mode) {
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc == 4 && std::wstring(argv[1]) == L"hold") return Hold(inst, argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && std::wstring(argv[1]) == L"hold")
+        return Hold(inst, argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     if (argc == 3 && std::wstring(argv[1]) == L"broadcast")
         return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(argv[2]), 0, 0) ? 0 : 1;
     if (argc < 3 || std::wstring(argv[1]) != L"window") return 2;
