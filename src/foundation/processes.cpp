@@ -63,9 +63,18 @@ std::vector<std::wstring> AskToClose(const std::vector<std::wstring>& exeNames, 
         ScopedHandle process;
         bool asked = false;
     };
+    // The shell is never asked: WM_CLOSE to its desktop window is the
+    // "Shut Down Windows" question. Nor is this program.
+    DWORD shell = 0, taskbar = 0;
+    if (HWND desktop = GetShellWindow()) GetWindowThreadProcessId(desktop, &shell);
+    if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) GetWindowThreadProcessId(tray, &taskbar);
     std::vector<Target> targets;
     for (Process& p : Snapshot()) {
-        if (p.id == GetCurrentProcessId() || !Listed(p.name, exeNames)) continue;
+        if (!Listed(p.name, exeNames)) continue;
+        if (p.id == GetCurrentProcessId() || (shell && p.id == shell) || (taskbar && p.id == taskbar)) {
+            targets.push_back({p.id, std::move(p.name), ScopedHandle()});
+            continue;
+        }
         targets.push_back({p.id, std::move(p.name), ScopedHandle(OpenProcess(SYNCHRONIZE, FALSE, p.id))});
     }
     EnumWindows(
@@ -74,15 +83,17 @@ std::vector<std::wstring> AskToClose(const std::vector<std::wstring>& exeNames, 
             GetWindowThreadProcessId(w, &id);
             if (!IsWindowVisible(w)) return TRUE;
             for (Target& t : *reinterpret_cast<std::vector<Target>*>(lp))
-                if (t.id == id && PostMessageW(w, WM_CLOSE, 0, 0)) t.asked = true;
+                if (t.id == id && t.process && PostMessageW(w, WM_CLOSE, 0, 0)) t.asked = true;
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&targets));
-    auto ended = [](const Target& t) { return t.process && WaitForSingleObject(t.process.get(), 0) == WAIT_OBJECT_0; };
+    auto ended = [](const Target& t) {
+        return t.process && WaitForSingleObject(t.process.get(), 0) == WAIT_OBJECT_0;
+    };
     const ULONGLONG deadline = GetTickCount64() + waitMs;
     for (;;) {
         bool waiting = false;
-        for (const Target& t : targets) waiting = waiting || (t.asked && t.process && !ended(t));
+        for (const Target& t : targets) waiting = waiting || (t.asked && !ended(t));
         if (!waiting || GetTickCount64() >= deadline) break;
         if (pump) pump();
         Sleep(50);

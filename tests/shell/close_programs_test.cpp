@@ -5,9 +5,11 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "foundation/ini_access.h"
+#include "foundation/processes.h"
 #include "foundation/selection_profile.h"
 #include "main_window_fixture.h"
 #include "other_process.h"
@@ -90,5 +92,25 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Unattended", Case::Unattended, IDYES, false, false, L"Skipped: Firefox is running", false},
         Case{"Analyze", Case::Analyze, IDYES, false, false, L"Will skip: Firefox is running", false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The shell is never asked to close (WM_CLOSE to its desktop window asks to
+// shut the computer down), nor this program.
+TEST(AskToClose, NeverTheShellNorThisProgram) {
+    HWND shell = GetShellWindow();
+    if (!shell) shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!shell) GTEST_SKIP() << "no shell here";
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring me = wcsrchr(self, L'\\') + 1;
+    const ULONGLONG start = GetTickCount64();
+    const std::vector<std::wstring> still = processes::AskToClose({L"explorer.exe", me}, 5000);
+    EXPECT_LT(GetTickCount64() - start, 2000u);  // nothing asked, nothing waited for
+    EXPECT_TRUE(IsWindow(shell));
+    EXPECT_NE(std::find(still.begin(), still.end(), me), still.end());
+}
 
 }  // namespace
