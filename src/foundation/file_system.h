@@ -24,7 +24,7 @@ public:
     const wchar_t* c_str() const { return s_.c_str(); }
     size_t Push(const wchar_t* name) {
         size_t old = s_.size();
-        s_ += L'\\';
+        if (s_.empty() || s_.back() != L'\\') s_ += L'\\';  // a drive root keeps its own
         s_ += name;
         return old;
     }
