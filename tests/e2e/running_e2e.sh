@@ -28,10 +28,10 @@ restore() {
   rm -rf "$root"; rm -f "$out" "$err"
 }
 trap restore EXIT
-for k in 'Shell Folders' 'User Shell Folders'; do
-  wine_q reg add "$sf\\$k" /v AppData /d "$W\\data" /f >/dev/null
-  wine_q reg add "$sf\\$k" /v 'Local AppData' /d "$W\\data" /f >/dev/null
-done
+# Only "Shell Folders": a value added to "User Shell Folders" would outlive
+# the restore (an import adds values, it removes none).
+wine_q reg add "$sf\\Shell Folders" /v AppData /d "$W\\data" /f >/dev/null
+wine_q reg add "$sf\\Shell Folders" /v 'Local AppData' /d "$W\\data" /f >/dev/null
 run() {  # run ARGS...: output (CR removed) in $out, exit code in $rc
   timeout 120 wine "$exe" "$@" </dev/null 2>"$err" | tr -d '\r' >"$out"
   rc=${PIPESTATUS[0]}
