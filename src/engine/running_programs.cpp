@@ -102,7 +102,7 @@ std::vector<RunningProgram> RunningProgramsOfSelection(const Environment& env) {
 }
 
 std::vector<std::wstring> CloseRunningPrograms(const std::vector<RunningProgram>& programs,
-                                               const std::function<void()>& pump) {
+                                               const std::function<bool()>& pump) {
     std::vector<std::wstring> exes;
     for (const RunningProgram& p : programs) exes.insert(exes.end(), p.exeNames.begin(), p.exeNames.end());
     const std::vector<std::wstring> still = processes::AskToClose(exes, kCloseWaitMs, pump);

@@ -29,9 +29,10 @@ struct RunningProgram {
 std::vector<RunningProgram> RunningProgramsOfSelection(const Environment& env);
 
 // Asks them to close as a user would and waits up to 10 s for them (pump
-// called meanwhile); never ends one by force. The names of those that stay.
+// called meanwhile; false from it ends the wait); never ends one by force.
+// The names of those that stay.
 inline constexpr unsigned kCloseWaitMs = 10000;
 std::vector<std::wstring> CloseRunningPrograms(const std::vector<RunningProgram>& programs,
-                                               const std::function<void()>& pump = {});
+                                               const std::function<bool()>& pump = {});
 
 }  // namespace nv::engine

@@ -56,7 +56,7 @@ std::optional<std::wstring> FirstRunning(const std::vector<std::wstring>& exeNam
 }
 
 std::vector<std::wstring> AskToClose(const std::vector<std::wstring>& exeNames, unsigned waitMs,
-                                     const std::function<void()>& pump) {
+                                     const std::function<bool()>& pump) {
     struct Target {
         DWORD id;
         std::wstring name;
@@ -95,7 +95,7 @@ std::vector<std::wstring> AskToClose(const std::vector<std::wstring>& exeNames, 
         bool waiting = false;
         for (const Target& t : targets) waiting = waiting || (t.asked && !ended(t));
         if (!waiting || GetTickCount64() >= deadline) break;
-        if (pump) pump();
+        if (pump && !pump()) break;
         Sleep(50);
     }
     std::vector<std::wstring> still;

@@ -23,9 +23,10 @@ std::optional<std::wstring> FirstRunning(const std::vector<std::wstring>& exeNam
 // Asks every process with one of these names to close the way a user would,
 // as the system does at log-off: WM_CLOSE to each of its visible top-level
 // windows. Waits until they have all ended or `waitMs` has passed, calling
-// pump meanwhile. Never ends a process by force; a process with no window to
-// close is not waited for. The names of those that still run.
+// pump meanwhile (false from it ends the wait). Never ends a process by
+// force; a process with no window to close is not waited for. The names of
+// those that still run.
 std::vector<std::wstring> AskToClose(const std::vector<std::wstring>& exeNames, unsigned waitMs,
-                                     const std::function<void()>& pump = {});
+                                     const std::function<bool()>& pump = {});
 
 }  // namespace nv::processes

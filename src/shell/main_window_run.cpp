@@ -100,17 +100,21 @@ bool frmMainCode::ClosePrograms() {
     if (answer == IDCANCEL) return false;
     if (answer != IDYES) return true;
     // Those that stay open are skipped by the run like any running program.
+    // Cancel on the status panel stops the wait, and the run with it.
     running_ = true;
+    cancelRequested_ = false;
     ShowStatusPanel();
     SetAction(L"Waiting for " + names + L" to close ......");
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    engine::CloseRunningPrograms(programs, [] {
+    engine::CloseRunningPrograms(programs, [this] {
         ui::PumpMessages();
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return !cancelRequested_;
     });
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     running_ = false;
-    return true;
+    if (cancelRequested_) SetAction(L"");
+    return !cancelRequested_;
 }
 
 void frmMainCode::Analyze() {

@@ -25,7 +25,7 @@ constexpr wchar_t kPrompt[] =
 
 struct Case {
     const char* name;
-    enum { Watched, Unattended, Analyze } run;
+    enum { Watched, CancelWhileWaiting, Unattended, Analyze } run;
     int answer;               // the box's answer (watched runs)
     bool asked;               // the box was shown
     bool politeEnds;          // the program that closes when asked has ended
@@ -64,6 +64,13 @@ TEST_P(ClosePrograms, AnswersAndRuns) {
     prompts_.answer = c.answer;
 
     if (c.run == Case::Watched) w->CleanNow();
+    const ULONGLONG start = GetTickCount64();
+    if (c.run == Case::CancelWhileWaiting) {
+        // Pressed while the close-first wait pumps: neither wait nor run.
+        PostMessageW(w->hwnd(), WM_COMMAND, ids::Command2, 0);
+        w->CleanNow();
+        EXPECT_LT(GetTickCount64() - start, 5000u);
+    }
     if (c.run == Case::Unattended) w->StartUnattendedRun();
     if (c.run == Case::Analyze) w->Analyze();
 
@@ -71,12 +78,14 @@ TEST_P(ClosePrograms, AnswersAndRuns) {
     for (const auto& s : prompts_.shown)
         if (s.flags == (MB_YESNOCANCEL | MB_ICONQUESTION)) asked.push_back(s.text);
     EXPECT_EQ(asked, c.asked ? std::vector<std::wstring>{kPrompt} : std::vector<std::wstring>{});
-    EXPECT_EQ(polite.running(), !c.politeEnds);
+    if (c.run != Case::CancelWhileWaiting) {
+        EXPECT_EQ(polite.running(), !c.politeEnds);
+    }
     EXPECT_TRUE(stubborn.running());  // never ended by force
     std::map<std::wstring, std::wstring> rows = Rows(w->control(ids::ListView1));
     EXPECT_EQ(rows[L"Firefox Cookies"], c.firefox);
     const wchar_t* operaRow = c.run == Case::Analyze                              ? L"Will skip: Opera is running"
-                              : c.run == Case::Watched && c.answer == IDCANCEL ? L""
+                              : c.answer == IDCANCEL || c.run == Case::CancelWhileWaiting ? L""
                                                                                 : L"Skipped: Opera is running";
     EXPECT_EQ(rows[L"Opera Cookies"], operaRow);
     EXPECT_EQ(nvtest::Exists(firefox), !c.firefoxFileGone);
@@ -89,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CloseThem", Case::Watched, IDYES, true, true, L"Done", true},
         Case{"CleanWithoutThem", Case::Watched, IDNO, true, false, L"Skipped: Firefox is running", false},
         Case{"Cancel", Case::Watched, IDCANCEL, true, false, L"", false},
+        Case{"CancelWhileWaiting", Case::CancelWhileWaiting, IDYES, true, false, L"", false},
         Case{"Unattended", Case::Unattended, IDYES, false, false, L"Skipped: Firefox is running", false},
         Case{"Analyze", Case::Analyze, IDYES, false, false, L"Will skip: Firefox is running", false}),
     [](const auto& info) { return std::string(info.param.name); });
