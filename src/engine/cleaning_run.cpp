@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/custom_items.h"
+#include "engine/running_programs.h"
 #include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "foundation/run_lock.h"
@@ -88,7 +89,9 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     view.SetAction(L"");
 
     RunContext ctx{env, view, erase, counters};
-    ctx.filter = &options.filter;
+    // Without a filter of its own, the run skips the items whose program runs.
+    const ItemFilter filter = options.filter ? options.filter : SkipRunningPrograms(options.preview);
+    ctx.filter = &filter;
     bool stopped = false;
     for (const Group& group : Catalogue()) {
         if (!stopped && cancelled()) stopped = true;
