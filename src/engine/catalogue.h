@@ -56,7 +56,8 @@ struct ItemVerdict {
     enum Kind { Run, Skip, Leave } kind = Run;  // Skip: a row with `row` as its status; Leave: no row
     std::wstring row;
 };
-// Asked before each of them; none = run everything selected.
+// Asked before each of them; none = run everything selected (CleanNow gives
+// its runs SkipRunningPrograms when they bring no filter).
 using ItemFilter = std::function<ItemVerdict(const ItemAsk&)>;
 
 // Everything a step works with.

@@ -7,6 +7,7 @@
 
 #include "engine/custom_items.h"
 #include "engine/files_in_use.h"
+#include "engine/running_programs.h"
 #include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "foundation/run_lock.h"
@@ -92,7 +93,9 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     RunContext ctx{env, view, erase, counters};
     std::optional<FilesInUse> inUse;
     if (!options.preview) ctx.inUse = &inUse.emplace(erase, counters, AtRestartOn());
-    ctx.filter = &options.filter;
+    // Without a filter of its own, the run skips the items whose program runs.
+    const ItemFilter filter = options.filter ? options.filter : SkipRunningPrograms(options.preview);
+    ctx.filter = &filter;
     bool stopped = false;
     for (const Group& group : Catalogue()) {
         if (!stopped && cancelled()) stopped = true;

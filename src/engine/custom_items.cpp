@@ -7,7 +7,6 @@
 #include "engine/plugin_actions.h"
 #include "engine/run_view.h"
 #include "foundation/erase_primitives.h"
-#include "foundation/processes.h"
 #include "foundation/text.h"
 #include "settings/custom_items_file.h"
 #include "plugins/exclusions.h"
@@ -195,11 +194,6 @@ void RunPlugins(RunContext& ctx) {
         const std::vector<plugins::Command> commands = why.empty() ? p.Commands(&why) : std::vector<plugins::Command>{};
         if (!why.empty()) {
             ctx.view.SetRowStatus(L"Fail, " + why);
-            continue;
-        }
-        // Its files are in use, and the program would write them back on exit.
-        if (auto running = processes::FirstRunning(p.extras.close)) {
-            ctx.view.SetRowStatus(L"Skipped: close " + *running + L" first");
             continue;
         }
         ctx.view.SetRowStatus(L"Cleaning " + p.name);
