@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/cleaning_run.h"
+#include "engine/files_in_use.h"
 #include "engine/plugin_actions.h"
 #include "engine/run_view.h"
 #include "foundation/erase_primitives.h"
@@ -87,6 +88,12 @@ public:
         if (fate == Fate::Protected || fate == Fate::Malformed) lineRefused = true;
         if (next_) next_->OnFate(target, bytes, fate);
     }
+    void OnHolder(const std::wstring& target, const std::wstring& holder) override {
+        if (next_) next_->OnHolder(target, holder);
+    }
+    void OnNotMarked(const std::wstring& target, Fate why) override {
+        if (next_) next_->OnNotMarked(target, why);
+    }
     // One line ran: it counts once, however many of its targets were refused.
     void EndLine() {
         if (lineRefused) ++refusedLines;
@@ -126,7 +133,7 @@ void RunCustomItems(RunContext& ctx) {
         if (e.kind == cusd::kFile) ctx.AddBytes(allerase::DeleteOneFile(ctx.erase, e.path));
         else if (e.kind == cusd::kFolder) ctx.AddBytes(allerase::DeleteWholeFolder(ctx.erase, e.path));
     }
-    ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
+    ctx.view.SetRowStatus(EndItem(ctx, ctx.erase.stopped() ? kItemCancelled : L"Done"));
 }
 
 PluginOutcome processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands) {
@@ -194,7 +201,7 @@ void RunPlugins(RunContext& ctx) {
         const Counters before = ctx.counters;
         const PluginOutcome done = processshell(ctx, p, commands);
         ctx.view.Pump();
-        ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : DoneText(done.refusedLines));
+        ctx.view.SetRowStatus(EndItem(ctx, ctx.erase.stopped() ? kItemCancelled : DoneText(done.refusedLines)));
         // A plug-in that removed nothing counts nothing, not even the fixed
         // amount of a plug-in run or the count of lines that name no key.
         if (done.removed == 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/cleaning_run.h"
+#include "engine/files_in_use.h"
 #include "engine/running_programs.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
@@ -159,6 +160,7 @@ int CleanOrPreview(bool preview, bool closeRunning = false) {
                   MegabytesText(counters.bytes) + L"MB");
     else
         WriteLine(engine::EndMessage(counters.regCount, counters.bytes));
+    if (counters.atRestart > 0) WriteLine(engine::AtRestartText(counters.atRestart));
     if (end == engine::RunEnd::TotalsNotSaved) {
         WriteError(engine::kTotalsNotSaved);
         return kTotalsNotSaved;
