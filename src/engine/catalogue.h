@@ -38,7 +38,10 @@ Environment LoadEnvironment();
 struct Counters {
     double regCount = 0;  // "Cleaned Registry Keys"
     double bytes = 0;     // "Released HD Space", in bytes
+    double atRestart = 0; // files in use marked for deletion at the next restart (never in bytes)
 };
+
+class FilesInUse;
 
 // What a run is about to run: a selected built-in item, the custom items or
 // an enabled plug-in that applies here.
@@ -53,7 +56,8 @@ struct ItemVerdict {
     enum Kind { Run, Skip, Leave } kind = Run;  // Skip: a row with `row` as its status; Leave: no row
     std::wstring row;
 };
-// Asked before each of them; none = run everything selected.
+// Asked before each of them; none = run everything selected (CleanNow gives
+// its runs SkipRunningPrograms when they bring no filter).
 using ItemFilter = std::function<ItemVerdict(const ItemAsk&)>;
 
 // Everything a step works with.
@@ -66,6 +70,7 @@ struct RunContext {
     // Why the current item failed ("" while it has not): its row then says
     // "Fail, " + why.
     std::wstring failure;
+    FilesInUse* inUse = nullptr;  // a clean's files in use (files_in_use.h); none in a preview
     const ItemFilter* filter = nullptr;
     ItemVerdict Ask(const ItemAsk& a) const { return filter && *filter ? (*filter)(a) : ItemVerdict{}; }
     void AddKeys(double n) { counters.regCount += n; }
