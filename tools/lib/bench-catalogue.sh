@@ -116,15 +116,9 @@ done
 measure noop
 rm -rf "$work"
 
-med() { echo "${secs[$1]}" | nv_median; }
 # "LABEL: median s / median s ratio=R", R the median of the rounds' own
 # ratios, which the machine's drifting load disturbs less than the medians.
-ratio() {
-  local r
-  r=$(paste <(tr ' ' '\n' <<< "${secs[$2]}" | grep -v '^$') <(tr ' ' '\n' <<< "${secs[$3]}" | grep -v '^$') |
-        awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | nv_median)
-  awk -v l="$1" -v a="$(med "$2")" -v b="$(med "$3")" -v r="$r" 'BEGIN { printf "%s: %.2f s / %.2f s ratio=%.3f\n", l, a, b, r }'
-}
+ratio() { nv_paired 3 "$1" "${secs[$2]}" "${secs[$3]}"; }
 mib() { awk -v p="${peak[$1]:-0}" 'BEGIN { printf "%.1f MiB", p / 1048576 }'; }
 
 echo "Catalogue benchmark: $files cache files, $rounds round(s), medians"
