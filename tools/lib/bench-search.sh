@@ -90,7 +90,8 @@ for f in seconds cpu; do
 done
 # The window and the walk ran in turns: the k-th search beside the k-th walk.
 for f in seconds cpu; do
-  how=" (median of the rounds' ratios$([ $f = cpu ] && echo ', processor time'))"
+  how=" (median of the rounds' ratios)"
+  if [ $f = cpu ]; then how=" (median of the rounds' ratios, processor time)"; fi
   nv_paired 2 "Search and Erase vs bare walk$how" "$(nv_log_values "$log" search-few $f)" \
     "$(nv_log_values "$log" walk-few $f)"
   nv_paired 2 "Search and Erase with $(med search-many found) matches vs bare walk$how" \
