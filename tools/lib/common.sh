@@ -179,12 +179,31 @@ nv_log_median() { nv_log_values "$@" | nv_median; }  # LOG KIND FIELD
 # Ri = Ai/Bi: a shared machine's load drifts between the rounds far more than
 # within one, so R moves much less than a ratio of medians. tools/bench
 # --check pools the Ri of two runs.
+#
+# The fastest round of each side is printed too ("fastest: x / y"): load on a
+# shared machine only ever slows a measurement, so the fastest is the one it
+# disturbed least, and tools/bench --check judges on x / y.
 nv_paired() {
   local rs
   rs=$(paste -d' ' <(tr ' ' '\n' <<< "$3" | grep -v '^$') <(tr ' ' '\n' <<< "$4" | grep -v '^$') |
          awk '$2 > 0 { printf "%.3f ", $1 / $2 }')
   awk -v d="$1" -v l="$2" -v a="$(nv_median <<< "$3")" -v b="$(nv_median <<< "$4")" -v r="$(nv_median <<< "$rs")" \
-    -v rs="${rs% }" 'BEGIN { printf "%s: %." d "f s / %." d "f s ratio=%." d "f (rounds: %s)\n", l, a, b, r, rs }'
+    -v x="$(nv_min <<< "$3")" -v y="$(nv_min <<< "$4")" -v rs="${rs% }" 'BEGIN {
+      fmt = "%s: %." d "f s / %." d "f s ratio=%." d "f (fastest: %.3f / %.3f; rounds: %s)\n"
+      printf fmt, l, a, b, r, x, y, rs }'
+}
+nv_min() { tr ' ' '\n' | grep -v '^$' | sort -g | head -1; }
+# CPU seconds (user + system) the wineserver of prefix $1 has used so far: a
+# delete is shared between the process and the server, and on a busy
+# machine CPU time is the steadier measure of the work itself.
+nv_server_cpu() {
+  local p t=0 f
+  for p in $(pgrep -f wineserver); do
+    { tr '\0' '\n' < "/proc/$p/environ" | grep -qx "WINEPREFIX=$1" && read -r -a f < "/proc/$p/stat"; } 2>/dev/null ||
+      continue
+    t=$((t + f[13] + f[14]))
+  done
+  awk -v t="$t" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", t / hz }'
 }
 # nv_compare LOG DIGITS LABEL OURS OTHER-LABEL OTHER [FIELD]: one
 # "LABEL vs OTHER-LABEL: a s / b s ratio=a/b" line from the medians of FIELD
