@@ -9,7 +9,10 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "engine/item_programs.h"
 #include "foundation/erase_context.h"
 
 namespace nv::engine {
@@ -35,7 +38,27 @@ Environment LoadEnvironment();
 struct Counters {
     double regCount = 0;  // "Cleaned Registry Keys"
     double bytes = 0;     // "Released HD Space", in bytes
+    double atRestart = 0; // files in use marked for deletion at the next restart (never in bytes)
 };
+
+class FilesInUse;
+
+// What a run is about to run: a selected built-in item, the custom items or
+// an enabled plug-in that applies here.
+struct ItemAsk {
+    std::wstring_view section;  // built-in: the group's profile section; "Custom"; plug-ins: ""
+    std::wstring_view key;      // built-in: the item's key; "Custom"; plug-ins: the plug-in's name
+    std::wstring_view label;    // the row's label
+    const ItemProgram* program = nullptr;                 // built-in: whose data it is (may be none)
+    const std::vector<std::wstring>* closeNames = nullptr;  // plug-ins: their [close] names
+};
+struct ItemVerdict {
+    enum Kind { Run, Skip, Leave } kind = Run;  // Skip: a row with `row` as its status; Leave: no row
+    std::wstring row;
+};
+// Asked before each of them; none = run everything selected (CleanNow gives
+// its runs SkipRunningPrograms when they bring no filter).
+using ItemFilter = std::function<ItemVerdict(const ItemAsk&)>;
 
 // Everything a step works with.
 struct RunContext {
@@ -47,6 +70,9 @@ struct RunContext {
     // Why the current item failed ("" while it has not): its row then says
     // "Fail, " + why.
     std::wstring failure;
+    FilesInUse* inUse = nullptr;  // a clean's files in use (files_in_use.h); none in a preview
+    const ItemFilter* filter = nullptr;
+    ItemVerdict Ask(const ItemAsk& a) const { return filter && *filter ? (*filter)(a) : ItemVerdict{}; }
     void AddKeys(double n) { counters.regCount += n; }
     void AddBytes(double n) { counters.bytes += n; }
     void Fail(std::wstring why) { failure = std::move(why); }

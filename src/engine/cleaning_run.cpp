@@ -3,8 +3,11 @@
 #include <oleauto.h>
 
 #include <cmath>
+#include <optional>
 
 #include "engine/custom_items.h"
+#include "engine/files_in_use.h"
+#include "engine/running_programs.h"
 #include "foundation/app_path.h"
 #include "foundation/handles.h"
 #include "foundation/run_lock.h"
@@ -88,6 +91,11 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     view.SetAction(L"");
 
     RunContext ctx{env, view, erase, counters};
+    std::optional<FilesInUse> inUse;
+    if (!options.preview) ctx.inUse = &inUse.emplace(erase, counters, AtRestartOn());
+    // Without a filter of its own, the run skips the items whose program runs.
+    const ItemFilter filter = options.filter ? options.filter : SkipRunningPrograms(options.preview);
+    ctx.filter = &filter;
     bool stopped = false;
     for (const Group& group : Catalogue()) {
         if (!stopped && cancelled()) stopped = true;
@@ -95,12 +103,22 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
         for (const Item& item : group.items) {
             if (!stopped && cancelled()) stopped = true;
             if (!stopped && Selected(group, item)) {
+                const ItemVerdict verdict =
+                    ctx.Ask({group.section, item.key, item.label, ProgramOf(group.section, item.key)});
+                if (verdict.kind == ItemVerdict::Skip) {
+                    view.showstatus(item.label);
+                    view.SetRowStatus(verdict.row);
+                }
+                if (verdict.kind != ItemVerdict::Run) {
+                    if (item.progress >= 0) view.SetProgress(item.progress);
+                    continue;
+                }
                 view.showstatus(item.label);
                 ctx.failure.clear();
                 for (const Step& step : item.steps) RunStep(ctx, step);
-                view.SetRowStatus(erase.stopped()           ? std::wstring(kItemCancelled)
-                                  : !ctx.failure.empty() ? L"Fail, " + ctx.failure
-                                                          : std::wstring(item.doneText));
+                view.SetRowStatus(EndItem(ctx, erase.stopped()           ? std::wstring(kItemCancelled)
+                                               : !ctx.failure.empty() ? L"Fail, " + ctx.failure
+                                                                      : std::wstring(item.doneText)));
             }
             if (!stopped && item.progress >= 0) view.SetProgress(item.progress);
         }
@@ -148,10 +166,12 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     // The end message tells the run's own counters, whatever the profile holds.
     if (unattended == 1) {
         std::wstring text = PopupDescription(counters.regCount, counters.bytes);
+        if (counters.atRestart > 0) text += L" " + AtRestartText(counters.atRestart);
         view.Notify(L"www", kAppTitle, saved ? text : text + L" " + kTotalsNotSaved);
         unattended = 0;
     } else {
         std::wstring text = EndMessage(counters.regCount, counters.bytes);
+        if (counters.atRestart > 0) text += L"\n\n" + AtRestartText(counters.atRestart);
         view.Announce(L"Task Complete", saved ? text : text + L"\n\n" + kTotalsNotSaved);
     }
     if (!options.preview) {

@@ -15,6 +15,8 @@ struct RunOptions {
     bool preview = false;              // nothing deleted, created or written
     EraseSink* sink = nullptr;         // hears every removal
     const bool* cancel = nullptr;      // set while the run yields: stop where the run stands
+    ItemFilter filter;                 // which selected items run, are skipped or left out;
+                                       // none: SkipRunningPrograms(preview)
 };
 
 enum class RunEnd {

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "engine/cleaning_run.h"
+#include "engine/files_in_use.h"
 #include "engine/plugin_actions.h"
 #include "engine/run_view.h"
 #include "foundation/erase_primitives.h"
-#include "foundation/processes.h"
 #include "foundation/text.h"
 #include "settings/custom_items_file.h"
 #include "plugins/exclusions.h"
@@ -88,6 +88,12 @@ public:
         if (fate == Fate::Protected || fate == Fate::Malformed) lineRefused = true;
         if (next_) next_->OnFate(target, bytes, fate);
     }
+    void OnHolder(const std::wstring& target, const std::wstring& holder) override {
+        if (next_) next_->OnHolder(target, holder);
+    }
+    void OnNotMarked(const std::wstring& target, Fate why) override {
+        if (next_) next_->OnNotMarked(target, why);
+    }
     // One line ran: it counts once, however many of its targets were refused.
     void EndLine() {
         if (lineRefused) ++refusedLines;
@@ -110,7 +116,10 @@ std::wstring DoneText(size_t refusedLines) {
 
 void RunCustomItems(RunContext& ctx) {
     if (!profile::TextFlag(L"Custom", L"Custom")) return;
+    const ItemVerdict verdict = ctx.Ask({L"Custom", L"Custom", L"Custom Item"});
+    if (verdict.kind == ItemVerdict::Leave) return;
     ctx.view.showstatus(L"Custom Item");
+    if (verdict.kind == ItemVerdict::Skip) return ctx.view.SetRowStatus(verdict.row);
     // A file that is there but cannot be read fails too: "Done" would claim
     // a clean that did not happen.
     auto entries = cusd::Read();
@@ -124,7 +133,7 @@ void RunCustomItems(RunContext& ctx) {
         if (e.kind == cusd::kFile) ctx.AddBytes(allerase::DeleteOneFile(ctx.erase, e.path));
         else if (e.kind == cusd::kFolder) ctx.AddBytes(allerase::DeleteWholeFolder(ctx.erase, e.path));
     }
-    ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : L"Done");
+    ctx.view.SetRowStatus(EndItem(ctx, ctx.erase.stopped() ? kItemCancelled : L"Done"));
 }
 
 PluginOutcome processshell(RunContext& ctx, const plugins::Plugin& plugin, const std::vector<plugins::Command>& commands) {
@@ -173,7 +182,13 @@ void RunPlugins(RunContext& ctx) {
         // A plug-in for a program this machine does not have is left out,
         // as if it were not ticked.
         if (p.extras.error.empty() && !plugins::Detected(p.extras, folders, &detected)) continue;
+        const ItemVerdict verdict = ctx.Ask({L"", p.name, p.name, nullptr, &p.extras.close});
+        if (verdict.kind == ItemVerdict::Leave) continue;
         ctx.view.AppendRow(p.name);
+        if (verdict.kind == ItemVerdict::Skip) {
+            ctx.view.SetRowStatus(verdict.row);
+            continue;
+        }
         std::wstring why = p.Fault(folders);
         // A section read cut short would act on a line that is not there.
         const std::vector<plugins::Command> commands = why.empty() ? p.Commands(&why) : std::vector<plugins::Command>{};
@@ -181,17 +196,12 @@ void RunPlugins(RunContext& ctx) {
             ctx.view.SetRowStatus(L"Fail, " + why);
             continue;
         }
-        // Its files are in use, and the program would write them back on exit.
-        if (auto running = processes::FirstRunning(p.extras.close)) {
-            ctx.view.SetRowStatus(L"Skipped: close " + *running + L" first");
-            continue;
-        }
         ctx.view.SetRowStatus(L"Cleaning " + p.name);
         ctx.view.Pump();
         const Counters before = ctx.counters;
         const PluginOutcome done = processshell(ctx, p, commands);
         ctx.view.Pump();
-        ctx.view.SetRowStatus(ctx.erase.stopped() ? kItemCancelled : DoneText(done.refusedLines));
+        ctx.view.SetRowStatus(EndItem(ctx, ctx.erase.stopped() ? kItemCancelled : DoneText(done.refusedLines)));
         // A plug-in that removed nothing counts nothing, not even the fixed
         // amount of a plug-in run or the count of lines that name no key.
         if (done.removed == 0) {

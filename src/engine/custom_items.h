@@ -18,8 +18,8 @@ void RunCustomItems(RunContext& ctx);
 // key rule refused a target of some of its lines) plus 1 key and 50000 bytes when it removed
 // something (a plug-in that removed nothing counts nothing). The list is read
 // here, never asked for. A plug-in whose detection fails here is left out;
-// one whose program runs ([close]) gets the row "Skipped: close X first",
-// one that cannot run at all (Plugin::Fault) "Fail, <why>"; neither counts
+// one whose program runs ([close]) is skipped by the run's filter
+// ("Skipped: X is running"), one that cannot run at all (Plugin::Fault) "Fail, <why>"; neither counts
 // anything.
 void RunPlugins(RunContext& ctx);
 

@@ -111,6 +111,9 @@ void RunDetails::BeginRow(const std::wstring& label) {
     r.last = entries_.size();
     if (afterItems_) r.tally = total_;
     rows_.push_back(std::move(r));
+    inUse_.clear();
+    inUseByPath_.clear();
+    inUseIndexed_ = 0;
 }
 
 void RunDetails::EndItems() { afterItems_ = true; }
@@ -130,11 +133,38 @@ void RunDetails::OnFate(const std::wstring& target, double bytes, Fate fate) {
     if (Row* open = OpenRow()) open->tally.Add(fate);
     // The fate of the target heard just before belongs to it; a file inside
     // a folder being removed was not heard before and gets a line of its own.
-    if (lastHeard_ && Target(entries_.size() - 1) == target) entries_.back().fate = fate;
-    else if (fate != Fate::Link && fate != Fate::Protected && fate != Fate::Malformed && fate != Fate::TooDeep &&
-             fate != Fate::NotListed)
-        Append(RemovalKind::File, target, bytes, fate);
+    bool listed = false;
+    if (lastHeard_ && Target(entries_.size() - 1) == target) {
+        entries_.back().fate = fate;
+        listed = true;
+    } else if (fate != Fate::Link && fate != Fate::Protected && fate != Fate::Malformed && fate != Fate::TooDeep &&
+               fate != Fate::NotListed) {
+        listed = Append(RemovalKind::File, target, bytes, fate);
+    }
+    if (listed && fate == Fate::InUse && OpenRow()) inUse_.push_back(static_cast<uint32_t>(entries_.size() - 1));
     lastHeard_ = false;
+}
+
+void RunDetails::OnHolder(const std::wstring& target, const std::wstring& holder) {
+    // Indexed once per row, when its holders come: a file may be listed twice.
+    for (; inUseIndexed_ < inUse_.size(); ++inUseIndexed_)
+        inUseByPath_.emplace(Target(inUse_[inUseIndexed_]), inUse_[inUseIndexed_]);
+    auto [first, last] = inUseByPath_.equal_range(target);
+    if (first == last) return;
+    if (holders_.empty() || holders_.back() != holder) holders_.push_back(holder);
+    for (auto it = first; it != last; ++it) holderOf_[it->second] = static_cast<uint32_t>(holders_.size() - 1);
+}
+
+void RunDetails::OnNotMarked(const std::wstring& target, Fate why) {
+    ++total_.notMarked;
+    if (Row* open = OpenRow()) ++open->tally.notMarked;
+    Append(RemovalKind::AtReboot, target, 0, why);
+    lastHeard_ = false;
+}
+
+std::wstring RunDetails::HolderOf(size_t i) const {
+    auto it = holderOf_.find(static_cast<uint32_t>(i));
+    return it == holderOf_.end() ? std::wstring() : holders_[it->second];
 }
 
 bool RunDetails::Append(RemovalKind kind, const std::wstring& target, double bytes, Fate fate) {
@@ -232,10 +262,34 @@ bool RunDetails::PathBefore(size_t a, size_t b) const {
     return a < b;
 }
 
+namespace {
+
+// A mark for deletion at the next start, or why a file in use got none.
+std::wstring AtRebootText(const RunDetails& d, size_t target) {
+    switch (d.FateOf(target)) {
+    case Fate::Removed:
+        if (d.preview()) return L"To be marked for deletion at restart";
+        // What the restart deletes is in use now: nothing can overwrite it.
+        return d.secure() ? L"Marked for deletion at restart, not overwritten: in use"
+                          : L"Marked for deletion at restart";
+    case Fate::AccessDenied: return L"Not marked for deletion at restart: administrator rights needed";
+    case Fate::KeptOtherNames: return L"Not marked for deletion at restart: other hard links";
+    case Fate::Link: return L"Not marked for deletion at restart: a link";
+    case Fate::Protected: return L"Not marked for deletion at restart: protected";
+    default: return L"Not marked for deletion at restart";
+    }
+}
+
+}  // namespace
+
 std::wstring ResultText(const RunDetails& d, size_t target) {
     const bool preview = d.preview();
+    if (d.Kind(target) == RemovalKind::AtReboot) return AtRebootText(d, target);
     switch (d.FateOf(target)) {
-    case Fate::InUse: return L"Left: in use by another program";
+    case Fate::InUse: {
+        std::wstring holder = d.HolderOf(target);
+        return holder.empty() ? L"Left: in use by another program" : L"Left: in use by " + holder;
+    }
     case Fate::ReadOnly: return preview ? L"Will stay: read-only" : L"Left: read-only";
     case Fate::AccessDenied: return L"Left: access denied";
     case Fate::Failed: return L"Left: could not be deleted";

@@ -23,6 +23,7 @@ struct RowTally {
     uint32_t files = 0, folders = 0, registry = 0, sections = 0, atReboot = 0, commands = 0, refused = 0;
     uint32_t left = 0, readOnly = 0;  // files that stay (readOnly: of them, read-only ones)
     uint32_t notOverwritten = 0;      // removed, but secure deletion could not overwrite them
+    uint32_t notMarked = 0;           // in use, and not marked for deletion at restart
     bool recycleBin = false, clipboard = false, recentDocs = false, urlHistory = false;
     double bytes = 0;
 
@@ -57,6 +58,8 @@ public:
     void SetRowStatus(const std::wstring& text);
     void OnRemoval(const Removal& removal) override;
     void OnFate(const std::wstring& target, double bytes, Fate fate) override;
+    void OnHolder(const std::wstring& target, const std::wstring& holder) override;
+    void OnNotMarked(const std::wstring& target, Fate why) override;
 
     struct Row {
         std::wstring label;
@@ -78,6 +81,8 @@ public:
     RemovalKind Kind(size_t i) const { return entries_[i].kind; }
     double Bytes(size_t i) const { return entries_[i].bytes; }
     Fate FateOf(size_t i) const { return entries_[i].fate; }
+    // Who holds a target left in use ("Firefox (firefox.exe, 4312)"); "" when no one was named.
+    std::wstring HolderOf(size_t i) const;
     std::wstring Target(size_t i) const;
     // Orders two targets by path: folder by folder, then by name, letter case ignored.
     bool PathBefore(size_t a, size_t b) const;
@@ -122,6 +127,11 @@ private:
     std::wstring lastFolder_;
     uint32_t lastFolderIndex_ = kNoFolder;
     mutable std::vector<uint32_t> ranks_;  // folders in path order, made when first sorted
+    std::vector<uint32_t> inUse_;           // the open row's targets left in use, in the order heard
+    std::unordered_multimap<std::wstring, uint32_t> inUseByPath_;  // of them, those looked up so far
+    size_t inUseIndexed_ = 0;
+    std::vector<std::wstring> holders_;
+    std::unordered_map<uint32_t, uint32_t> holderOf_;  // target -> holders_
 };
 
 // A run view that tells RunDetails where each result row starts and passes

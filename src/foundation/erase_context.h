@@ -67,6 +67,24 @@ public:
     // one inside a folder being removed (heard only here); and why a
     // refused target was refused (heard right after it).
     virtual void OnFate(const std::wstring& target, double bytes, Fate fate) {}
+    // At an item's end, for a file it left in use (heard before): the
+    // programs that hold it, "Firefox (firefox.exe, 4312)".
+    virtual void OnHolder(const std::wstring& target, const std::wstring& holder) {}
+    // A file or folder left in use that was not marked for deletion at the
+    // next start, and why (Link, Protected, KeptOtherNames, AccessDenied:
+    // the rights are lacking, Failed).
+    virtual void OnNotMarked(const std::wstring& target, Fate why) {}
+};
+
+// Hears the targets a clean leaves only because another program holds
+// them, as the primitives meet them: each such file, and after its content
+// each folder that would have gone but for such files below it. Only a run
+// sets one; nothing in a walk costs more without it.
+class HeldTargets {
+public:
+    virtual ~HeldTargets() = default;
+    virtual void OnHeldFile(const std::wstring& path) = 0;
+    virtual void OnHeldFolder(const std::wstring& path) = 0;
 };
 
 // What a plug-in's exclusions keep. While a guard is set, the primitives
@@ -136,6 +154,9 @@ public:
     void set_guard(const EraseGuard* guard) { guard_ = guard; }
     const EraseGuard* guard() const { return guard_; }
 
+    void set_held(HeldTargets* held) { held_ = held; }
+    HeldTargets* held() const { return held_; }
+
 private:
     bool preview_ = false;
     bool secure_ = false;
@@ -145,6 +166,7 @@ private:
     const bool* cancel_ = nullptr;
     mutable bool stopped_ = false;
     const EraseGuard* guard_ = nullptr;
+    HeldTargets* held_ = nullptr;
     DWORD lastPump_ = 0;
 };
 

@@ -158,6 +158,8 @@ DWORD UnhideFolder(const PathBuf& dir, DWORD attr) {
 // `removeEmptied` a folder whose files all went and whose subfolders were
 // all removed goes too, the walk's own folder included (heard as a folder
 // of 0 bytes: its files were heard one by one); `emptied` says whether it did.
+// A folder that stays only because files below it are held by another
+// program is heard by ctx.held(), after them; `heldOnly` says so.
 struct FileWalk {
     Run& run;
     bool recurse;
@@ -166,12 +168,13 @@ struct FileWalk {
     bool removeEmptied = false;
 
     template <typename Match>
-    Flow Walk(PathBuf& dir, const Match& match, bool* emptied = nullptr, int depth = 0) {
+    Flow Walk(PathBuf& dir, const Match& match, bool* emptied = nullptr, bool* heldOnly = nullptr, int depth = 0) {
         const bool preview = run.preview();
         erasefs::Folder folder(dir);
         std::wstring subfolders;  // names, each ended by a NUL
         std::vector<std::wstring> removed;  // preview: files of this folder a clean would delete
         bool allFilesRemoved = true, subfoldersGone = true;
+        bool othersStay = false, heldBelow = false;  // what keeps the folder: other things, held files
         Flow flow = Flow::Go;
         bool listed = erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
             if (run.ctx.cancelled()) {
@@ -184,6 +187,7 @@ struct FileWalk {
                 if (erasefs::IsLink(fd)) {
                     run.RefuseEntry(dir, fd.cFileName);
                     subfoldersGone = false;
+                    othersStay = true;
                 } else {
                     subfolders.append(fd.cFileName);
                     subfolders.push_back(L'\0');
@@ -193,6 +197,7 @@ struct FileWalk {
             run.ctx.MaybePump();  // at most every 15 ms: the window stays alive on any walk
             if (!match(fd) || Kept(run.ctx, dir, fd.cFileName)) {
                 allFilesRemoved = false;
+                othersStay = true;
                 return true;
             }
             FileResult r = erasefs::EraseFile(folder, dir, fd, erasefs::Delete::Unhide, run.ctx,
@@ -200,8 +205,10 @@ struct FileWalk {
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             if (preview && r == FileResult::Removed) removed.emplace_back(fd.cFileName);
             if (r != FileResult::Removed) allFilesRemoved = false;
+            if (r == FileResult::Held) heldBelow = true;
+            else if (r != FileResult::Removed) othersStay = true;
             if (pump) run.ctx.MaybePump();
-            if (r == FileResult::Failed && stopAtFailure) {
+            if ((r == FileResult::Failed || r == FileResult::Held) && stopAtFailure) {
                 flow = Flow::Failed;
                 return false;
             }
@@ -213,10 +220,12 @@ struct FileWalk {
             const wchar_t* name = subfolders.c_str() + at;
             at += wcslen(name) + 1;
             size_t mark = dir.Push(name);
-            bool gone = false;
-            if (depth < kMaxDepth) flow = Walk(dir, match, &gone, depth + 1);
+            bool gone = false, held = false;
+            if (depth < kMaxDepth) flow = Walk(dir, match, &gone, &held, depth + 1);
             else run.ctx.Refuse(dir.Shown(), Fate::TooDeep);
             subfoldersGone = subfoldersGone && gone;
+            if (held) heldBelow = true;
+            else if (!gone) othersStay = true;
             dir.Pop(mark);
             if (pump) run.ctx.MaybePump();
         }
@@ -227,6 +236,9 @@ struct FileWalk {
                 run.Add(RemovalKind::Folder, dir, 0);
             }
             if (emptied) *emptied = gone;
+        } else if (removeEmptied && flow == Flow::Go && heldBelow && !othersStay) {
+            if (heldOnly) *heldOnly = true;
+            if (run.ctx.held()) run.ctx.held()->OnHeldFolder(dir.Shown());
         }
         return flow;
     }
@@ -259,12 +271,17 @@ std::optional<double> FilesUntilFailure(EraseContext& ctx, const std::wstring& f
 // with force read-only files go too, without it they stay (hidden or not). Links inside are skipped and reported, so a
 // folder holding one survives. Errors are ignored. In preview it returns
 // whether everything below would go (the caller then records the folder
-// as one entry); otherwise it records the parts that would.
-bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, int depth = 0) {
+// as one entry); otherwise it records the parts that would. A folder that
+// stays only because files below it are held by another program sets
+// `heldOnly` and is heard by ctx.held(), unless `kept` (EmptyFolder creates
+// its folder again).
+bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, bool* heldOnly = nullptr, bool kept = false,
+                int depth = 0) {
     const bool preview = run.preview();
     erasefs::Folder folder(dir);
     bool cancelled = false;
     bool whole = true;
+    bool othersStay = false, heldBelow = false;
     std::vector<std::wstring> goneFiles, goneFolders;  // preview only
     erasefs::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& fd) {
         if (run.ctx.cancelled()) {
@@ -275,11 +292,13 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, int depth = 0) {
         if (erasefs::IsLink(fd)) {
             run.RefuseEntry(dir, fd.cFileName);
             whole = false;
+            othersStay = true;
             return true;
         }
         if (!erasefs::IsDir(fd)) {
             if (Kept(run.ctx, dir, fd.cFileName)) {
                 whole = false;
+                othersStay = true;
                 return true;
             }
             run.ctx.MaybePump();  // a cache of many thousand files must not freeze the window
@@ -288,15 +307,19 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, int depth = 0) {
             if (r == FileResult::Refused) run.RefuseEntry(dir, fd.cFileName);
             if (r != FileResult::Removed) whole = false;
             else if (preview) goneFiles.emplace_back(fd.cFileName);
+            if (r == FileResult::Held) heldBelow = true;
+            else if (r != FileResult::Removed) othersStay = true;
             return true;
         }
         size_t mark = dir.Push(fd.cFileName);
-        bool sub = false;
-        if (depth < kMaxDepth) sub = DeleteTree(run, dir, fd.dwFileAttributes, force, depth + 1);
+        bool sub = false, held = false;
+        if (depth < kMaxDepth) sub = DeleteTree(run, dir, fd.dwFileAttributes, force, &held, false, depth + 1);
         else run.ctx.Refuse(dir.Shown(), Fate::TooDeep);
         dir.Pop(mark);
         if (!sub) whole = false;
         else if (preview) goneFolders.emplace_back(fd.cFileName);
+        if (held) heldBelow = true;
+        else if (!sub) othersStay = true;
         return !run.ctx.cancelled();
     });
     if (preview) {
@@ -317,7 +340,12 @@ bool DeleteTree(Run& run, PathBuf& dir, DWORD attr, bool force, int depth = 0) {
     if (cancelled) return false;
     // The attributes come from the listing: no extra call per folder.
     if (force && (attr & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(dir.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
-    return RemoveDirectoryW(dir.c_str()) != FALSE;
+    if (RemoveDirectoryW(dir.c_str())) return true;
+    if (heldBelow && !othersStay) {
+        if (heldOnly) *heldOnly = true;
+        if (!kept && run.ctx.held()) run.ctx.held()->OnHeldFolder(dir.Shown());
+    }
+    return false;
 }
 
 // Matching subfolders of this level are deleted first, then the others are
@@ -424,7 +452,7 @@ double Empty(EraseContext& ctx, const std::wstring& folder, ProfileWalk own) {
     DWORD attr = MissingInPreview(ctx, *canon) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(dir.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES) {
         if (!run.preview()) attr = UnhideFolder(dir, attr);
-        if (DeleteTree(run, dir, attr, true) && run.preview()) ctx.removed().ClearFolder(dir.Shown());
+        if (DeleteTree(run, dir, attr, true, nullptr, true) && run.preview()) ctx.removed().ClearFolder(dir.Shown());
         if (ctx.has_sink()) ctx.Report(RemovalKind::Folder, dir.Shown(), run.bytes);
     }
     if (!run.preview()) CreateDirectoryW(dir.c_str(), nullptr);

@@ -179,10 +179,12 @@ std::wstring ShownPath(std::wstring_view path);
 // file's ("*.log", "thumbs*.db"; not "*.*", "*", "*.dll", "*.l?g").
 bool NamesParticularly(std::wstring_view pattern);
 
-// Whether a wildcard segment may match the folders of `parent`: not when
-// `parent` is protected, unless a fixed segment follows the wildcard
-// ("...\User Data\*\Cache").
-bool WildcardMayStandBelow(std::wstring_view parent, bool fixedFollows);
+// Whether the wildcard segment `segment` may match the folders of `parent`:
+// not when `parent` is protected, unless a fixed segment follows the
+// wildcard ("...\User Data\*\Cache") or the segment itself names a
+// program's folders by a fixed start of three characters or more
+// ("WinSysClean *", "Chrome*"; not "*", "*.*", "ab*" or "*Cache").
+bool WildcardMayStandBelow(std::wstring_view parent, std::wstring_view segment, bool fixedFollows);
 
 // Why a line that deletes the files matching `patterns` in `folder` (with
 // variables expanded, wildcards allowed in any segment) may not act here;

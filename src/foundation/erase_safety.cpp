@@ -315,8 +315,9 @@ std::wstring MalformedName(std::wstring_view name) {
     return {};
 }
 
-bool WildcardMayStandBelow(std::wstring_view parent, bool fixedFollows) {
-    return fixedFollows || !IsProtectedFolder(parent);
+bool WildcardMayStandBelow(std::wstring_view parent, std::wstring_view segment, bool fixedFollows) {
+    const size_t fixedStart = std::min(segment.find_first_of(L"*?"), segment.size());
+    return fixedFollows || fixedStart >= 3 || !IsProtectedFolder(parent);
 }
 
 std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vector<std::wstring>& patterns,
@@ -337,7 +338,7 @@ std::optional<std::wstring> LineRefusal(std::wstring_view folder, const std::vec
         if (wildcard::Has(segments[i])) {
             bool fixedFollows = false;
             for (size_t j = i + 1; j < segments.size(); ++j) fixedFollows = fixedFollows || !wildcard::Has(segments[j]);
-            if (!WildcardMayStandBelow(parent, fixedFollows))
+            if (!WildcardMayStandBelow(parent, segments[i], fixedFollows))
                 return L"a wildcard for the folders of a protected folder: " + parent;
             return std::nullopt;
         }

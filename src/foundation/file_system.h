@@ -24,7 +24,7 @@ public:
     const wchar_t* c_str() const { return s_.c_str(); }
     size_t Push(const wchar_t* name) {
         size_t old = s_.size();
-        s_ += L'\\';
+        if (s_.empty() || s_.back() != L'\\') s_ += L'\\';  // a drive root keeps its own
         s_ += name;
         return old;
     }
@@ -71,7 +71,8 @@ private:
     int state_ = 0;  // 0 not looked up, 1 known, -1 unknown (every file then counts as a link)
 };
 
-enum class FileResult { Removed, Failed, Refused };
+// Held: left because another program holds it (heard by ctx.held()).
+enum class FileResult { Removed, Failed, Held, Refused };
 
 // How a file is deleted: Unhide sets a hidden file's attributes to Normal
 // first (which also clears Read-only); Force clears Read-only on any file;
@@ -195,6 +196,10 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         }
     }
     if (fate != Fate::Removed && ctx.has_sink()) ctx.ReportFate(path.Shown(), SizeOf(fd), fate);
+    if (fate == Fate::InUse) {
+        result = FileResult::Held;
+        if (ctx.held()) ctx.held()->OnHeldFile(path.Shown());
+    }
     path.Pop(mark);
     return result;
 }

@@ -35,6 +35,7 @@ inline constexpr wchar_t startup[] = L"startup";
 inline constexpr wchar_t autoclean[] = L"autoclean";
 inline constexpr wchar_t exit[] = L"exit";
 inline constexpr wchar_t securely[] = L"securely";
+inline constexpr wchar_t atreboot[] = L"atreboot";  // delete files in use at the next restart
 inline constexpr wchar_t WindowsStartup[] = L"WindowsStartup";
 inline constexpr wchar_t WindowsShutdown[] = L"WindowsShutdown";
 inline constexpr wchar_t CleanDays[] = L"CleanDays";

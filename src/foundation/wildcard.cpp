@@ -76,7 +76,7 @@ struct Walker {
         if (options.guardProtected) {
             bool fixedFollows = false;
             for (size_t j = i + 1; j < segments.size() && !fixedFollows; ++j) fixedFollows = !Has(segments[j]);
-            if (!allerase::WildcardMayStandBelow(path, fixedFollows)) {
+            if (!allerase::WildcardMayStandBelow(path, seg, fixedFollows)) {
                 if (options.onProtected) options.onProtected(Join(path, seg));
                 return;
             }

@@ -45,8 +45,8 @@ struct MatchOptions {
     // onLink and neither entered nor matched.
     bool refuseLinks = false;
     std::function<void(const std::wstring&)> onLink;
-    // A wildcard segment that would match the folders of a protected folder
-    // with no fixed segment after it (allerase::WildcardMayStandBelow) is
+    // A wildcard segment that would match any folder of a protected folder
+    // (allerase::WildcardMayStandBelow) is
     // not expanded: parent + "\" + segment goes to onProtected.
     bool guardProtected = false;
     std::function<void(const std::wstring&)> onProtected;

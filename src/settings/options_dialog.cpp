@@ -34,7 +34,7 @@ constexpr FlagBox kFlagBoxes[] = {
     {Check1, profile::opt::bosskey},   {Check2, profile::opt::startup},
     {Check3, profile::opt::autoclean}, {Check4, profile::opt::exit},
     {Check6, profile::opt::securely},  {Check7, profile::opt::WindowsStartup},
-    {Check8, profile::opt::WindowsShutdown},
+    {Check8, profile::opt::WindowsShutdown}, {chkAtReboot, profile::opt::atreboot},
 };
 constexpr std::array<int, 7> kDayBoxes = {chkSunday,   chkMonday, chkTuesday, chkWednesday,
                                           chkThursday, chkFriday, chkSaturday};
@@ -199,7 +199,8 @@ bool Command1_Click(HWND dlg, const Host& host) {
                                                      {exit, Checked(dlg, Check4)},
                                                      {securely, Checked(dlg, Check6)},
                                                      {WindowsStartup, Checked(dlg, Check7)},
-                                                     {WindowsShutdown, Checked(dlg, Check8)}};
+                                                     {WindowsShutdown, Checked(dlg, Check8)},
+                                                     {atreboot, Checked(dlg, chkAtReboot)}};
     bool written = !bossChanged || profile::Write(options, bosskey, boss ? L"1" : L"0");
     for (const auto& [key, on] : flags) written = profile::Write(options, key, profile::CheckValue(on)) && written;
     std::array<bool, 7> days{};

@@ -25,6 +25,7 @@ enum Control : int {
     Check3 = 4113,  // Automatically check for new versions
     Check4 = 4114,  // Exit after cleaning
     Check6 = 4116,  // Enable Securely Cleaning
+    chkAtReboot = 4117,  // Delete files in use at the next restart
     GroupBossKey = 4120,
     BossKeyText = 4121,
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/cleaning_run.h"
+#include "engine/files_in_use.h"
+#include "engine/running_programs.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
 #include "plugins/plugin_files.h"
@@ -108,10 +110,14 @@ private:
 void Usage(void (*write)(const std::wstring&)) {
     for (const wchar_t* line : {
              L"Norvale System Cleaner 6.00",
-             L"Usage: cleaner.exe [min | /clean | /preview | /import-winapp2 FILE | /?]",
+             L"Usage: cleaner.exe [min | /clean [/close-running] | /preview | /import-winapp2 FILE | /?]",
              L"  min        start in the notification area (the start-with-Windows entry uses it)",
              L"  /clean     perform one cleaning run with the current selection and print its",
-             L"             result rows (item TAB status) and the end message",
+             L"             result rows (item TAB status) and the end message; items whose program",
+             L"             is running are skipped (\"Skipped: <program> is running\")",
+             L"  /clean /close-running",
+             L"             first ask those programs to close as a user would (never by force)",
+             L"             and wait up to 10 s for each; one that stays open is skipped",
              L"  /preview   print what a cleaning run would remove (kind TAB path or key TAB bytes),",
              L"             then the result rows and the totals; nothing is removed, created or written",
              L"  /import-winapp2 FILE",
@@ -127,12 +133,13 @@ void Usage(void (*write)(const std::wstring&)) {
         write(line);
 }
 
-int CleanOrPreview(bool preview) {
+int CleanOrPreview(bool preview, bool closeRunning = false) {
     prompts::ConsolePrompter console;
     prompts::Install(&console);
     ConsoleRunView view;
     PrintingSink sink;
     engine::Environment env = engine::LoadEnvironment();
+    if (closeRunning) engine::CloseRunningPrograms(engine::RunningProgramsOfSelection(env));
     engine::Counters counters;
     int unattended = 1;
     engine::RunOptions options;
@@ -153,6 +160,7 @@ int CleanOrPreview(bool preview) {
                   MegabytesText(counters.bytes) + L"MB");
     else
         WriteLine(engine::EndMessage(counters.regCount, counters.bytes));
+    if (counters.atRestart > 0) WriteLine(engine::AtRestartText(counters.atRestart));
     if (end == engine::RunEnd::TotalsNotSaved) {
         WriteError(engine::kTotalsNotSaved);
         return kTotalsNotSaved;
@@ -212,6 +220,9 @@ std::optional<int> Run(const std::wstring& args) {
     if (argv.size() == 2 && (ToLower(argv[0]) == L"/import-winapp2" || ToLower(argv[0]) == L"-import-winapp2") &&
         !LooksLikeSwitch(argv[1]))
         return ImportWinapp2(argv[1]);
+    if (argv.size() == 2 && (ToLower(argv[0]) == L"/clean" || ToLower(argv[0]) == L"-clean") &&
+        (ToLower(argv[1]) == L"/close-running" || ToLower(argv[1]) == L"-close-running"))
+        return CleanOrPreview(false, true);
     const std::wstring s = argv.size() == 1 ? ToLower(argv[0]) : std::wstring();
     if (s.size() > 1 && (s[0] == L'/' || s[0] == L'-')) {
         const std::wstring name = s.substr(1);

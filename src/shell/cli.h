@@ -1,4 +1,4 @@
-// The command-line switches: /clean, /preview, /import-winapp2 FILE and /?.
+// The command-line switches: /clean [/close-running], /preview, /import-winapp2 FILE and /?.
 // They work without a window and write UTF-8 lines to standard output.
 #pragma once
 

@@ -114,6 +114,10 @@ std::wstring TotalText(const RunDetails::Row& row, size_t shown) {
                         engine::SizeText(t.bytes);
     if (t.left) text += L"; " + std::to_wstring(t.left) + (g.details->preview() ? L" will stay" : L" left");
     if (t.notOverwritten) text += L"; " + std::to_wstring(t.notOverwritten) + L" not overwritten";
+    if (t.atReboot)
+        text += L"; " + std::to_wstring(t.atReboot) + (g.details->preview() ? L" to be marked" : L" marked") +
+                L" for deletion at restart";
+    if (t.notMarked) text += L"; " + std::to_wstring(t.notMarked) + L" not marked for deletion at restart";
     if (!row.note.empty()) text += L"; " + row.note;
     if (g.details->truncated() && row.last == g.details->TargetCount())
         text += L" (the list stops at " + std::to_wstring(g.details->TargetCount()) + L" targets)";

@@ -95,6 +95,11 @@ private:
     // the tray. False when a run was already in progress.
     bool RunUnattendedThenHide();
     void CleanAtSessionEnd();
+    // Before a watched clean: when ticked items belong to running programs,
+    // asks whether to close them first ("Close them", "Clean without them",
+    // Cancel) and does. False when the user cancels the run (in the box, or
+    // with Cancel while waiting for them).
+    bool ClosePrograms();
     // A clean or an Analyze in this window, its details kept for the rows.
     engine::RunEnd Run(bool analyze, engine::Counters& counters, int& unattended);
 

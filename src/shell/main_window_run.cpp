@@ -4,6 +4,7 @@
 
 #include "engine/cleaning_run.h"
 #include "engine/run_details.h"
+#include "engine/running_programs.h"
 #include "foundation/app_path.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
@@ -74,6 +75,9 @@ void frmMainCode::StartUnattendedRun() {
 
 void frmMainCode::CleanNow() {
     if (running_) return;  // a second request while the run yields is refused
+    // A run nobody watches never asks and never closes anything: the run
+    // skips what a running program holds.
+    if (state_.unattended != 1 && !ClosePrograms()) return;
     engine::Counters counters;
     engine::RunEnd end = Run(false, counters, state_.unattended);
     if (end == engine::RunEnd::Refused) {
@@ -82,6 +86,35 @@ void frmMainCode::CleanNow() {
     }
     // The totals strip and its counters were set by the run's end from what
     // the profile holds (MainRunView::ShowTotals).
+}
+
+bool frmMainCode::ClosePrograms() {
+    const engine::Environment env{state_.appData, state_.localAppData, state_.windowsFolder, state_.ieMajor};
+    const std::vector<engine::RunningProgram> programs = engine::RunningProgramsOfSelection(env);
+    if (programs.empty()) return true;
+    std::wstring names;
+    for (const engine::RunningProgram& p : programs) names += (names.empty() ? L"" : L", ") + p.name;
+    const int answer = prompts::ShowChoice(
+        L"These programs are running and hold data you asked to clean: " + names + L".\n\nClose them and clean?",
+        kAppTitle, L"Close them", L"Clean without them");
+    if (answer == IDCANCEL) return false;
+    if (answer != IDYES) return true;
+    // Those that stay open are skipped by the run like any running program.
+    // Cancel on the status panel stops the wait, and the run with it.
+    running_ = true;
+    cancelRequested_ = false;
+    ShowStatusPanel();
+    SetAction(L"Waiting for " + names + L" to close ......");
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    engine::CloseRunningPrograms(programs, [this] {
+        ui::PumpMessages();
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return !cancelRequested_;
+    });
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    running_ = false;
+    if (cancelRequested_) SetAction(L"");
+    return !cancelRequested_;
 }
 
 void frmMainCode::Analyze() {

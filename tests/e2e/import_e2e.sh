@@ -67,8 +67,9 @@ sd=$c/nvtest-import/sd
 mkdir -p "$sd/win"
 for f in index index.html datam data.bin datax; do head -c 10 /dev/zero > "$sd/$f"; done
 head -c 10 /dev/zero > "$sd/win/a.tmp"
+head -c 10 /dev/zero > "$c/nvtest-rootfile.log"
 printf '; Version: 8\r\n; # of entries: 3\r\n[Drive Root *]\r\nDetectFile=%%SystemDrive%%\\nvtest-import\\sd\r\n' > "$d/forms.ini"
-printf 'FileKey1=%%SystemDrive%%\\nvtest-import\\sd|index.;data*.\r\nExcludeKey1=FILE|%%SystemDrive%%\\nvtest-import\\sd\\datax\r\n' >> "$d/forms.ini"
+printf 'FileKey1=%%SystemDrive%%\\nvtest-import\\sd|index.;data*.\r\nFileKey2=%%SystemDrive%%|nvtest-rootfile.log\r\nExcludeKey1=FILE|%%SystemDrive%%\\nvtest-import\\sd\\datax\r\n' >> "$d/forms.ini"
 printf '[Every Windows *]\r\nSpecialDetect=DET_WINDOWS\r\nDetect=HKCU\\Software\\NvNoSuchVendor\r\nFileKey1=C:\\nvtest-import\\sd\\win|*.tmp\r\n' >> "$d/forms.ini"
 printf '[Not Here *]\r\nDetectFile=%%SystemDrive%%\\nvtest-import\\absent\r\nFileKey1=C:\\nvtest-import\\absent|*.*\r\n' >> "$d/forms.ini"
 run /import-winapp2 'C:\nvtest-import\data\forms.ini'
@@ -80,11 +81,13 @@ printf '[name]\r\nappname=Drive detect\r\n[swich]\r\non=1\r\n[detect]\r\n1=FILE|
 run /preview
 check "forms: the drive detect line holds" grep -qxF $'Drive detect\tDone' "$out"
 check "forms: preview lists the file without extension" grep -qF $'file\tC:\\nvtest-import\\sd\\index\t10' "$out"
+check "forms: a file in the drive root is shown with one separator" grep -qxF $'file\tC:\\nvtest-rootfile.log\t10' "$out"
 run /clean
 check "forms: index. and data*. removed index and datam" [ ! -e "$sd/index" -a ! -e "$sd/datam" ]
 check "forms: names with an extension stay" [ -f "$sd/index.html" -a -f "$sd/data.bin" ]
 check "forms: the one-field exclusion keeps datax" [ -f "$sd/datax" ]
 check "forms: DET_WINDOWS held" [ ! -e "$sd/win/a.tmp" ]
+check "forms: the drive-root file named particularly is removed" [ ! -e "$c/nvtest-rootfile.log" ]
 rm -f "$app/plus-in/"*.ppe
 
 # A cleaning line the path rule refuses or that cannot be read is dropped

@@ -154,8 +154,12 @@ rm "$plug/wild.ppe" "$plug/spell.ppe"
 printf '[Bad1 *]\r\nDetectFile=C:\\hz\r\nFileKey1=C:\\*|*.*|REMOVESELF\r\n[Bad2 *]\r\nDetectFile=C:\\hz\r\nFileKey1=%%WinDir%%\\*|*.*|RECURSE\r\n' > "$h/w.ini"
 printf '[Bad3 *]\r\nDetectFile=C:\\hz\r\nFileKey1=%%SystemDrive%%\\*\\*|*.*\r\n[Bad4 *]\r\nDetectFile=C:\\hz\r\nFileKey1=%%APPDATA%%\\*|*.*|REMOVESELF\r\n' >> "$h/w.ini"
 printf '[Good *]\r\nDetectFile=C:\\hz\r\nFileKey1=C:\\hz\\App\\*\\Cache|*.*|REMOVESELF\r\n' >> "$h/w.ini"
+# A wildcard that names one program's folders by their start may stand below
+# a protected folder (a real entry's form); two letters name nothing.
+printf '[Named *]\r\nDetectFile=C:\\hz\r\nFileKey1=%%ProgramFiles%%\\WinSysClean *|*.log;RegBackup.reg\r\n' >> "$h/w.ini"
+printf '[Short *]\r\nDetectFile=C:\\hz\r\nFileKey1=%%WinDir%%\\ab*|*.log\r\n' >> "$h/w.ini"
 run /import-winapp2 'C:\hz\w.ini'
-check "import: only the sound entry" grep -qxF 'Imported 1 of 5 entries (0 not on this machine, 4 skipped: reasons on standard error)' "$out"
+check "import: only the sound entries" grep -qxF 'Imported 2 of 7 entries (0 not on this machine, 5 skipped: reasons on standard error)' "$out"
 check "import: the reason names the protected folder" grep -qF 'a wildcard for the folders of a protected folder' "$err"
 
 exit $fail

@@ -209,7 +209,7 @@ TEST_F(PluginRun, RowsOfPlugInsThatCannotRunNow) {
     std::map<std::wstring, std::wstring> rows;
     for (const auto& r : view_.rows) rows[r.item] = r.status;
     EXPECT_EQ(rows.count(L"absent"), 0u);
-    EXPECT_EQ(rows[L"running"], L"Skipped: close " + me + L" first");
+    EXPECT_EQ(rows[L"running"], L"Skipped: " + me + L" is running");
     EXPECT_EQ(rows[L"broken"], L"Fail, [exclude] 1: no file name");
     EXPECT_EQ(rows[L"unguarded"], L"Fail, [exclude] names an unknown folder: %NoSuchVariable%\\unguarded\\");
     EXPECT_EQ(rows[L"works"], L"Done");

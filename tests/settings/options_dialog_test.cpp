@@ -161,14 +161,16 @@ TEST_F(Options, NoProfileShowsNothingAndOkWritesOffEverywhere) {
     nvtest::SetString(HKEY_LOCAL_MACHINE, kRun, autostart::kValueName, L"old");
     nvtest::SetString(HKEY_CURRENT_USER, kRun, autostart::kValueName, L"old");
     Open();
-    for (int id : {Check1, Check2, Check3, Check4, Check6, Check7, Check8, chkDaily}) EXPECT_FALSE(Checked(id)) << id;
+    for (int id : {Check1, Check2, Check3, Check4, Check6, Check7, Check8, chkDaily, chkAtReboot})
+        EXPECT_FALSE(Checked(id)) << id;
     EXPECT_EQ(Days(), L"0000000");
     EXPECT_EQ(Text(cmbStartTime), L"");
 
     Click(Command1);
     EXPECT_FALSE(IsWindow(dlg_));
     for (const wchar_t* key :
-         {opt::bosskey, opt::startup, opt::autoclean, opt::exit, opt::securely, opt::WindowsStartup, opt::WindowsShutdown})
+         {opt::bosskey, opt::startup, opt::autoclean, opt::exit, opt::securely, opt::WindowsStartup, opt::WindowsShutdown,
+          opt::atreboot})
         EXPECT_EQ(Opt(key), L"0") << nvtest::Narrow(key);
     EXPECT_EQ(Opt(opt::CleanDays), L"0000000");
     EXPECT_NE(nvtest::ReadText(dir_ / L"prisd.dat").find("CleanTime=\r\n"), std::string::npos);
@@ -180,9 +182,9 @@ TEST_F(Options, NoProfileShowsNothingAndOkWritesOffEverywhere) {
 
 TEST_F(Options, LoadAndOkKeepEveryFlagAndTheSchedule) {
     Open("bosskey=01\r\nstartup=1\r\nautoclean=1.0\r\nexit=1\r\nsecurely=2\r\nWindowsStartup= 1 \r\n"
-         "WindowsShutdown=yes\r\nCleanDays=1000001\r\nCleanTime=9:30\r\n");
+         "WindowsShutdown=yes\r\nCleanDays=1000001\r\nCleanTime=9:30\r\natreboot=1.0\r\n");
     const std::pair<int, bool> loaded[] = {{Check1, true},  {Check2, true}, {Check3, true}, {Check4, true},
-                                           {Check6, false}, {Check7, true}, {Check8, false}};
+                                           {Check6, false}, {Check7, true}, {Check8, false}, {chkAtReboot, true}};
     for (const auto& [id, on] : loaded) EXPECT_EQ(Checked(id), on) << id;
     EXPECT_EQ(SendMessageW(Item(cmbStartTime), CB_GETCURSEL, 0, 0), 19);
 
@@ -192,7 +194,8 @@ TEST_F(Options, LoadAndOkKeepEveryFlagAndTheSchedule) {
     const std::pair<const wchar_t*, const wchar_t*> written[] = {
         {opt::bosskey, L"01"},         {opt::startup, L"1"},        {opt::autoclean, L"1"},
         {opt::exit, L"1"},             {opt::securely, L"0"},       {opt::WindowsStartup, L"1"},
-        {opt::WindowsShutdown, L"0"}, {opt::CleanDays, L"1000001"}, {opt::CleanTime, L"9:30"}};
+        {opt::WindowsShutdown, L"0"}, {opt::CleanDays, L"1000001"}, {opt::CleanTime, L"9:30"},
+        {opt::atreboot, L"1"}};
     for (const auto& [key, value] : written) EXPECT_EQ(Opt(key), value) << nvtest::Narrow(key);
     // The start-up entry: the quoted program path and the "min" argument.
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kRun), Command());

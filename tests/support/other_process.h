@@ -1,6 +1,7 @@
 // otherprocess_tests.exe (tests/helpers, linked in as resource 900) written
 // to a scratch folder and started: browser and Explorer windows of another
-// process, or a message sent from one. Ended with the object.
+// process, a message sent from one, or a program under another executable
+// name that holds a file. Ended with the object.
 #pragma once
 
 #include <windows.h>
@@ -16,11 +17,11 @@ namespace nvtest {
 
 class OtherProcess {
 public:
-    explicit OtherProcess(const std::wstring& args) {
+    explicit OtherProcess(const std::wstring& args, const std::wstring& exeName = L"otherprocess_tests.exe") {
         HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(900), MAKEINTRESOURCEW(10));  // RT_RCDATA
         if (!res) return;
         const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, res)));
-        const std::wstring exe = dir_ / L"otherprocess_tests.exe";
+        const std::wstring exe = dir_ / exeName;
         WriteText(exe, std::string(data, SizeofResource(nullptr, res)));
         std::wstring line = L"\"" + exe + L"\" " + args;
         STARTUPINFOW si{sizeof si};
@@ -39,6 +40,7 @@ public:
     OtherProcess& operator=(const OtherProcess&) = delete;
 
     bool started() const { return pi_.hProcess != nullptr; }
+    bool running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
     // Its top-level windows of the classes it was asked for, in the order
     // they were asked for; the system's own are left out.
     std::vector<HWND> Windows() const {
