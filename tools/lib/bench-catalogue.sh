@@ -88,18 +88,21 @@ declare -A secs peak result
 n=0
 # measure MODE: a fresh copy of the stores, the executable on it.
 measure() {
-  local mode=$1 line s c p
+  local mode=$1 line s c p s0 s1
   n=$((n + 1))
   mkdir -p "$work"
   cp -a "$base/$tmpl" "$work/c$n"
   # Written out before the clock starts: no measurement pays for the
   # writeback of the copy, nor of the removal before it.
   sync
+  s0=$(nv_server_cpu "$prefix")
   line=$(wine "$exe" "$mode" "C:\\nvbench\\catwork\\c$n" 2>/dev/null </dev/null | tr -d '\r' | grep -a '^seconds=') ||
     { nv_log "catalogue_bench $mode failed"; exit 1; }
+  s1=$(nv_server_cpu "$prefix")
   rm -rf "${work:?}/c$n"
   s=${line#seconds=}; s=${s%% *}
   c=${line#*cpu=}; c=${c%% *}
+  secs[$mode-all]="${secs[$mode-all]:-} $(awk -v c="$c" -v a="$s0" -v b="$s1" 'BEGIN { printf "%.3f", c + b - a }')"
   p=${line##*peak_ws=}
   secs[$mode]="${secs[$mode]:-} $s"
   secs[$mode-cpu]="${secs[$mode-cpu]:-} $c"
@@ -116,26 +119,25 @@ done
 measure noop
 rm -rf "$work"
 
-med() { echo "${secs[$1]}" | nv_median; }
 # "LABEL: median s / median s ratio=R", R the median of the rounds' own
 # ratios, which the machine's drifting load disturbs less than the medians.
-ratio() {
-  local r
-  r=$(paste <(tr ' ' '\n' <<< "${secs[$2]}" | grep -v '^$') <(tr ' ' '\n' <<< "${secs[$3]}" | grep -v '^$') |
-        awk '{ printf "%s ", ($2 > 0 ? $1 / $2 : 0) }' | nv_median)
-  awk -v l="$1" -v a="$(med "$2")" -v b="$(med "$3")" -v r="$r" 'BEGIN { printf "%s: %.2f s / %.2f s ratio=%.3f\n", l, a, b, r }'
-}
+ratio() { nv_paired 3 "$1" "${secs[$2]}" "${secs[$3]}"; }
 mib() { awk -v p="${peak[$1]:-0}" 'BEGIN { printf "%.1f MiB", p / 1048576 }'; }
 
 echo "Catalogue benchmark: $files cache files, $rounds round(s), medians"
 ratio "catalogue run vs bare primitives" run bare
 ratio "catalogue run vs bare primitives, process CPU time" run-cpu bare-cpu
+ratio "catalogue run vs bare primitives, CPU of the process and the wineserver" run-all bare-all
 ratio "catalogue preview vs bare primitives (preview)" run-preview bare-preview
 ratio "catalogue preview vs bare primitives (preview), process CPU time" run-preview-cpu bare-preview-cpu
+ratio "catalogue preview vs bare primitives (preview), CPU of the process and the wineserver" run-preview-all \
+  bare-preview-all
 for pair in "run bare" "run-preview bare-preview"; do
   set -- $pair
   if [ "${result[$1]}" = "${result[$2]}" ]; then echo "$1 and $2 counted the same: ${result[$1]}"
   else echo "MISMATCH: $1 counted ${result[$1]}, $2 counted ${result[$2]}"; fi
 done
 echo "peak working set: run $(mib run), bare $(mib bare), run-preview $(mib run-preview), bare-preview $(mib bare-preview); process baseline $(mib noop)"
-for k in run bare run-preview bare-preview; do echo "raw seconds $k:${secs[$k]} (cpu:${secs[$k-cpu]})"; done
+for k in run bare run-preview bare-preview; do
+  echo "raw seconds $k:${secs[$k]} (cpu:${secs[$k-cpu]}; with the wineserver:${secs[$k-all]})"
+done

@@ -39,18 +39,10 @@ tck=$(getconf CLK_TCK)
 
 # A process's processor time so far, in clock ticks.
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-# The wineserver of this prefix (other prefixes may have their own).
-server() {
-  local p
-  for p in $(pgrep wineserver); do
-    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && { echo "$p"; return; }
-  done
-}
-
 # measure KIND TICKS DUMMIES...: one run of the tray program with those
 # WhenClosed lines and those dummy browsers open.
 measure() {
-  local kind=$1 ticks=$2 i pid t0 t1 srv s0 s1 b
+  local kind=$1 ticks=$2 i pid t0 t1 s0 s1 b
   shift 2
   printf '[FIREFOX]\r\nCookies=1\r\n[WhenClosed]\r\n%s' "$ticks" >"$root/app/prisd.dat"
   for b in "$@"; do
@@ -62,17 +54,15 @@ measure() {
   sleep 10
   # $! must be the program itself, not a launcher that waits for it.
   tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q 'cleaner\.exe' || { nv_log "pid $pid is not cleaner.exe"; exit 1; }
-  srv=$(server)
-  [ -n "$srv" ] || { nv_log "no wineserver for $prefix"; exit 1; }
-  t0=$(ticks $pid) s0=$(ticks "$srv")
+  t0=$(ticks $pid) s0=$(nv_server_cpu "$prefix")
   sleep "$seconds"
-  t1=$(ticks $pid) s1=$(ticks "$srv")
+  t1=$(ticks $pid) s1=$(nv_server_cpu "$prefix")
   kill $pid 2>/dev/null || true
   rm -f "$root"/flags/*
   wait $pid 2>/dev/null || true
   sleep 2
-  awk -v k="$kind" -v t=$((t1 - t0)) -v st="$t0" -v w=$((s1 - s0)) -v hz="$tck" -v s="$seconds" \
-    'BEGIN { printf "%s seconds=%d cpu=%.3f share=%.4f start=%.2f server=%.3f\n", k, s, t / hz, 100 * t / hz / s, st / hz, w / hz }' |
+  awk -v k="$kind" -v t=$((t1 - t0)) -v st="$t0" -v s0="$s0" -v s1="$s1" -v hz="$tck" -v s="$seconds" \
+    'BEGIN { printf "%s seconds=%d cpu=%.3f share=%.4f start=%.2f server=%.3f\n", k, s, t / hz, 100 * t / hz / s, st / hz, s1 - s0 }' |
     tee -a "$log" >&2
 }
 

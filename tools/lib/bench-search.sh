@@ -88,6 +88,15 @@ for f in seconds cpu; do
   compare "Search and Erase" search-few "find -iname" find $f
   compare "Search and Erase with $(med search-many found) matches" search-many "bare walk" walk-many $f
 done
+# The window and the walk ran in turns: the k-th search beside the k-th walk.
+for f in seconds cpu; do
+  how=" (median of the rounds' ratios)"
+  if [ $f = cpu ]; then how=" (median of the rounds' ratios, processor time)"; fi
+  nv_paired 2 "Search and Erase vs bare walk$how" "$(nv_log_values "$log" search-few $f)" \
+    "$(nv_log_values "$log" walk-few $f)"
+  nv_paired 2 "Search and Erase with $(med search-many found) matches vs bare walk$how" \
+    "$(nv_log_values "$log" search-many $f)" "$(nv_log_values "$log" walk-many $f)"
+done
 echo "Stop clicked after 300 ms: the search ended $(med stop stop_ms) ms later"
 echo "longest time without processing messages: $(med search-few longest_gap_ms) ms (default patterns)," \
      "$(med search-many longest_gap_ms) ms (*.log)"

@@ -169,8 +169,41 @@ nv_install_app() {
 # blanks or lines), and the median of one field over the lines
 # "KIND FIELD=value ..." of a benchmark's log.
 nv_median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-nv_log_median() {  # LOG KIND FIELD
-  grep "^$2 " "$1" | tr ' ' '\n' | grep "^$3=" | cut -d= -f2 | nv_median
+nv_log_values() {  # LOG KIND FIELD: the values in the log's order
+  grep "^$2 " "$1" | tr ' ' '\n' | grep "^$3=" | cut -d= -f2 | tr '\n' ' '
+}
+nv_log_median() { nv_log_values "$@" | nv_median; }  # LOG KIND FIELD
+# nv_paired DIGITS LABEL "A1 A2 ..." "B1 B2 ...": one "LABEL: a s / b s
+# ratio=R (rounds: R1 R2 ...)" line for measurements taken side by side (Ai
+# beside Bi; a, b their medians). R is the median of the pairs' own ratios
+# Ri = Ai/Bi: a shared machine's load drifts between the rounds far more than
+# within one, so R moves much less than a ratio of medians. tools/bench
+# --check pools the Ri of two runs.
+#
+# The fastest round of each side is printed too ("fastest: x / y"): load on a
+# shared machine only ever slows a measurement, so the fastest is the one it
+# disturbed least, and tools/bench --check judges on x / y.
+nv_paired() {
+  local rs
+  rs=$(paste -d' ' <(tr ' ' '\n' <<< "$3" | grep -v '^$') <(tr ' ' '\n' <<< "$4" | grep -v '^$') |
+         awk '$2 > 0 { printf "%.3f ", $1 / $2 }')
+  awk -v d="$1" -v l="$2" -v a="$(nv_median <<< "$3")" -v b="$(nv_median <<< "$4")" -v r="$(nv_median <<< "$rs")" \
+    -v x="$(nv_min <<< "$3")" -v y="$(nv_min <<< "$4")" -v rs="${rs% }" 'BEGIN {
+      fmt = "%s: %." d "f s / %." d "f s ratio=%." d "f (fastest: %.3f / %.3f; rounds: %s)\n"
+      printf fmt, l, a, b, r, x, y, rs }'
+}
+nv_min() { tr ' ' '\n' | grep -v '^$' | sort -g | head -1; }
+# CPU seconds (user + system) the wineserver of prefix $1 has used so far: a
+# delete is shared between the process and the server, and on a busy
+# machine CPU time is the steadier measure of the work itself.
+nv_server_cpu() {
+  local p t=0 f
+  for p in $(pgrep -f wineserver); do
+    { tr '\0' '\n' < "/proc/$p/environ" | grep -qx "WINEPREFIX=$1" && read -r -a f < "/proc/$p/stat"; } 2>/dev/null ||
+      continue
+    t=$((t + f[13] + f[14]))
+  done
+  awk -v t="$t" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", t / hz }'
 }
 # nv_compare LOG DIGITS LABEL OURS OTHER-LABEL OTHER [FIELD]: one
 # "LABEL vs OTHER-LABEL: a s / b s ratio=a/b" line from the medians of FIELD
