@@ -149,7 +149,7 @@ RunEnd CleanNow(RunView& view, const Environment& env, Counters& counters, int& 
     }
 
     // End.
-    if (!options.preview && profile::TextFlag(profile::kOptions, profile::opt::exit)) {
+    if (!options.preview && !options.keepRunning && profile::TextFlag(profile::kOptions, profile::opt::exit)) {
         view.ExitProgram();
         return RunEnd::ExitRequested;
     }

@@ -17,6 +17,7 @@ struct RunOptions {
     const bool* cancel = nullptr;      // set while the run yields: stop where the run stands
     ItemFilter filter;                 // which selected items run, are skipped or left out;
                                        // none: SkipRunningPrograms(preview)
+    bool keepRunning = false;          // "Exit after cleaning" does not apply (a run nobody asked for)
 };
 
 enum class RunEnd {

@@ -45,6 +45,10 @@ inline constexpr wchar_t regnum[] = L"regnum";
 inline constexpr wchar_t filesize[] = L"filesize";
 }  // namespace opt
 
+// Section of the applications cleaned when they close: key = the
+// application's name, "1" = ticked; absent = off.
+inline constexpr wchar_t kWhenClosed[] = L"WhenClosed";
+
 // application folder + "\prisd.dat", built anew at every call.
 std::wstring ProfilePath();
 

@@ -47,12 +47,14 @@ constexpr Page kPages[] = {
     {L"General", IDD_General},
     {L"Schedule", IDD_Schedule},
     {L"Homepage", IDD_Homepage},
+    {L"When a browser closes", IDD_WhenClosed},
 };
+constexpr wchar_t kNothingToWatch[] = L"No browser or application that can be watched is installed.";
 
 struct DialogState {
     Host host;
     bool modeless = false;
-    std::array<HWND, 3> pages{};
+    std::array<HWND, std::size(kPages)> pages{};
     std::wstring loadedHome, loadedTitle;  // as the boxes showed them at load
 };
 
@@ -90,7 +92,7 @@ void CreatePages(HWND dlg, DialogState& state) {
     HWND tab = GetDlgItem(dlg, SSTab1);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(kPages)); ++i) {
         item.pszText = const_cast<wchar_t*>(kPages[i].caption);
         TabCtrl_InsertItem(tab, i, &item);
     }
@@ -167,6 +169,30 @@ void Form_Load(HWND dlg) {
     else SetWindowTextW(combo, time.c_str());
 }
 
+// One box per application the host lists, ticked as the profile says.
+void LoadClosingBoxes(HWND dlg, const Host& host) {
+    HWND list = Control(dlg, lstWhenClosed);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    LVCOLUMNW col{};
+    col.mask = LVCF_WIDTH;
+    RECT r;
+    GetClientRect(list, &r);
+    col.cx = r.right - GetSystemMetrics(SM_CXVSCROLL);
+    ListView_InsertColumn(list, 0, &col);
+    for (const ClosingBox& b : host.closingBoxes) {
+        LVITEMW it{};
+        it.mask = LVIF_TEXT;
+        it.iItem = ListView_GetItemCount(list);
+        it.pszText = const_cast<wchar_t*>(b.caption.c_str());
+        const int row = ListView_InsertItem(list, &it);
+        ListView_SetCheckState(list, row, profile::TextFlag(profile::kWhenClosed, b.key));
+    }
+    if (host.closingBoxes.empty()) {
+        SetItemText(dlg, LabelWhenClosed, kNothingToWatch);
+        EnableWindow(list, FALSE);
+    }
+}
+
 void Warn(HWND dlg, const std::wstring& text) {
     HWND previous = prompts::SetOwner(dlg);
     prompts::Show(text, kAppTitle, MB_OK | MB_ICONWARNING);
@@ -207,6 +233,11 @@ bool Command1_Click(HWND dlg, const Host& host) {
     for (size_t i = 0; i < kDayBoxes.size(); ++i) days[i] = Checked(dlg, kDayBoxes[i]);
     written = profile::Write(options, CleanDays, profile::JoinDayMask(days)) && written;
     written = profile::Write(options, CleanTime, ItemText(dlg, cmbStartTime)) && written;
+    HWND closing = Control(dlg, lstWhenClosed);
+    for (size_t i = 0; i < host.closingBoxes.size(); ++i)
+        written = profile::Write(profile::kWhenClosed, host.closingBoxes[i].key,
+                                 profile::CheckValue(ListView_GetCheckState(closing, static_cast<int>(i)))) &&
+                  written;
     if (!written) {
         const std::wstring files[] = {profile::ProfilePath()};
         Warn(dlg, profile::UnsavedText(files));
@@ -221,6 +252,7 @@ bool Command1_Click(HWND dlg, const Host& host) {
     if (bossChanged && !boss && host.DisableBossKey) host.DisableBossKey();
     // 8.
     if (host.RefreshSchedule) host.RefreshSchedule();
+    if (host.RefreshClosingWatch) host.RefreshClosingWatch();
     // 4. The box and the profile say what was written: a tick that starts
     // nothing would be a failure reported as success.
     if (!Checked(dlg, Check2)) {
@@ -247,6 +279,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         CreatePages(dlg, *reinterpret_cast<DialogState*>(lp));
         AddSecureHelp(dlg);
         Form_Load(dlg);
+        LoadClosingBoxes(dlg, StateOf(dlg)->host);
         SelectPage(dlg, 0);
         // Opened from the tray, the dialog must come to the front.
         SetForegroundWindow(dlg);
@@ -282,7 +315,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void InitTabClass() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
 }
 

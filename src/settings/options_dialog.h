@@ -1,11 +1,14 @@
 // The Options dialog "Options": start with Windows, exit after cleaning, the
 // boss key, the weekly schedule, cleaning at Windows start-up and shutdown,
-// and the Internet Explorer home page and window title.
+// the Internet Explorer home page and window title, and the applications
+// cleaned when they close.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace nv::Frmoption {
 
@@ -18,6 +21,7 @@ enum Control : int {
     IDD_General = 4102,   // the pages, child dialogs over SSTab1
     IDD_Schedule = 4103,
     IDD_Homepage = 4104,
+    IDD_WhenClosed = 4105,
 
     GroupGeneral = 4110,
     Check1 = 4111,  // Enable Boss Key
@@ -53,6 +57,17 @@ enum Control : int {
     Text1 = 4195,  // home page
     LabelWindowTitle = 4196,
     Text2 = 4197,  // window title
+
+    GroupWhenClosed = 4170,
+    LabelWhenClosed = 4171,
+    lstWhenClosed = 4172,  // one box per application
+};
+
+// A box of the page "When a browser closes": the application's name and
+// its key in profile section WhenClosed.
+struct ClosingBox {
+    std::wstring caption;
+    std::wstring key;
 };
 
 // What OK changes beyond the profile and the registry: the main window's
@@ -61,6 +76,10 @@ struct Host {
     std::function<void()> EnableBossKey;
     std::function<void()> DisableBossKey;
     std::function<void()> RefreshSchedule;
+    // The applications installed here whose closing can start a clean, and
+    // what OK tells the watcher.
+    std::vector<ClosingBox> closingBoxes;
+    std::function<void()> RefreshClosingWatch;
     // Where the start-with-Windows entry goes first, and where it goes
     // when that is refused (tests pass keys that refuse).
     HKEY machineRoot = HKEY_LOCAL_MACHINE;
@@ -73,7 +92,8 @@ void ShowModal(HWND owner, const Host& host);
 // Modeless, for tests that drive it with messages; host must outlive it.
 HWND Create(HWND owner, const Host& host);
 
-// Shows one of the three pages (0 General, 1 Schedule, 2 Homepage).
+// Shows one of the four pages (0 General, 1 Schedule, 2 Homepage, 3 When a
+// browser closes).
 void SelectPage(HWND dialog, int page);
 // A control of the dialog or of one of its pages.
 HWND Control(HWND dialog, int id);

@@ -3,7 +3,9 @@
 #include "search/search_window.h"
 #include "settings/options_dialog.h"
 #include "settings/cleaning_settings_dialog.h"
+#include "engine/closing_apps.h"
 #include "shell/boss_key.h"
+#include "shell/closing_watch.h"
 #include "shell/main_window.h"
 #include "shell/about_dialog.h"
 
@@ -23,6 +25,9 @@ Frmoption::Host OptionsHost() {
     host.EnableBossKey = [w] { IEWindows::EnableBossKey(w); };
     host.DisableBossKey = [w] { IEWindows::DisableBossKey(w); };
     host.RefreshSchedule = [main] { main->RefreshSchedule(); };
+    for (const engine::ClosingApp& app : engine::ClosingApps())
+        if (app.installed) host.closingBoxes.push_back({app.name, engine::ClosingKey(app.name)});
+    host.RefreshClosingWatch = closingwatch::Refresh;
     return host;
 }
 

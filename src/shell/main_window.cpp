@@ -11,6 +11,7 @@
 #include "foundation/selection_profile.h"
 #include "shell/splash_window.h"
 #include "shell/boss_key.h"
+#include "shell/closing_watch.h"
 #include "ui/image_button.h"
 #include "shell/dialog_openers.h"
 #include "shell/details_window.h"
@@ -171,6 +172,7 @@ frmMainCode* frmMainCode::Load() {
 void frmMainCode::Unload() {
     if (!g_instance) return;
     HWND h = g_instance->hwnd_;
+    closingwatch::Stop();
     tray::RemoveTrayIcon();
     IEWindows::DisableBossKey(h);
     prompts::SetOwner(nullptr);
@@ -377,6 +379,7 @@ void frmMainCode::Form_Load() {
     SetTimer(hwnd_, kTimer1, 30000, nullptr);
     mNotificationSystem::StartPopupTimer(hwnd_);
     updatecheck::Start();
+    closingwatch::Start([this](const engine::ClosingApp& app) { return RunAfterClosing(app); });
 }
 
 void frmMainCode::Form_Activate() {

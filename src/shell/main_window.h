@@ -12,6 +12,7 @@
 namespace nv::engine {
 class RunDetails;
 struct Counters;
+struct ClosingApp;
 enum class RunEnd;
 }
 
@@ -52,6 +53,10 @@ public:
     // A run nobody watches (start-up, tray, schedule): ends with a popup.
     // Ignored while a run is in progress.
     void StartUnattendedRun();
+    // The items of an application that has just closed (the watcher asks):
+    // no box, a popup naming it, the window left as it was. False while
+    // another run is in progress; true when nothing of it is selected.
+    bool RunAfterClosing(const engine::ClosingApp& app);
     void RequestCancel() { cancelRequested_ = true; }
     // The selection run in preview: nothing is removed, the rows tell what a
     // clean would remove and the totals strip shows the estimate.
@@ -101,7 +106,9 @@ private:
     // with Cancel while waiting for them).
     bool ClosePrograms();
     // A clean or an Analyze in this window, its details kept for the rows.
-    engine::RunEnd Run(bool analyze, engine::Counters& counters, int& unattended);
+    // With `closing`, only that application's items run.
+    engine::RunEnd Run(bool analyze, engine::Counters& counters, int& unattended,
+                       const engine::ClosingApp* closing = nullptr);
 
     HWND hwnd_ = nullptr;
     HWND frame2_ = nullptr;  // home panel

@@ -2,12 +2,16 @@
 // details of their rows.
 #include <windows.h>
 
+#include <optional>
+
 #include "engine/cleaning_run.h"
+#include "engine/closing_apps.h"
 #include "engine/run_details.h"
 #include "engine/running_programs.h"
 #include "foundation/app_path.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
+#include "shell/closing_watch.h"
 #include "shell/details_window.h"
 #include "shell/main_window.h"
 #include "shell/notifications.h"
@@ -47,7 +51,13 @@ public:
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
     void Notify(const std::wstring& key, const std::wstring& title, const std::wstring& description) override {
-        mNotificationSystem::AddRunFinishedNotification(key, title, description);
+        // A run cut short says so in the run's own words.
+        if (!closing_ || w_.cancelRequested_)
+            return mNotificationSystem::AddRunFinishedNotification(key, title, description);
+        // Its own text, and a click shows this run's details.
+        mNotificationSystem::AddRunFinishedNotification(
+            closingwatch::RememberRun(closing_->details), title,
+            closingwatch::ClosedText(closing_->app.name, closing_->items, closing_->counters.bytes));
     }
     void Announce(const std::wstring& title, const std::wstring& text) override {
         prompts::Show(text, title, MB_OK | MB_ICONINFORMATION);
@@ -58,14 +68,33 @@ public:
         w_.SetLastCleanText(lastClean);
         w_.ShowTotals();
     }
-    void ShowMainWindow() override { w_.Show(); }
+    void ShowMainWindow() override {
+        if (!closing_) w_.Show();
+    }
     void ExitProgram() override { w_.ExitProgram(); }
     void* OwnerWindow() override { return w_.hwnd(); }
+
+    // A run after an application closed.
+    struct Closing {
+        const engine::ClosingApp& app;
+        const engine::Counters& counters;
+        std::shared_ptr<const engine::RunDetails> details;
+        size_t items = 0;  // that ran
+    };
+    std::optional<Closing> closing_;
 
 private:
     frmMainCode& w_;
     bool waiting_ = false;
 };
+
+bool frmMainCode::RunAfterClosing(const engine::ClosingApp& app) {
+    if (running_ || engine::RunInProgressAnywhere()) return false;
+    if (!engine::AnySelected(app)) return true;
+    engine::Counters counters;
+    int unattended = 1;
+    return Run(false, counters, unattended, &app) != engine::RunEnd::Refused;
+}
 
 void frmMainCode::StartUnattendedRun() {
     if (running_) return;
@@ -129,7 +158,8 @@ void frmMainCode::Analyze() {
     SetWindowTextW(control(ids::analyze::LabelEstimate), estimate.c_str());
 }
 
-engine::RunEnd frmMainCode::Run(bool analyze, engine::Counters& counters, int& unattended) {
+engine::RunEnd frmMainCode::Run(bool analyze, engine::Counters& counters, int& unattended,
+                                const engine::ClosingApp* closing) {
     running_ = true;
     cancelRequested_ = false;
     using Mode = engine::DetailsView::Mode;
@@ -141,6 +171,19 @@ engine::RunEnd frmMainCode::Run(bool analyze, engine::Counters& counters, int& u
     options.preview = analyze;
     options.sink = details.get();
     options.cancel = &cancelRequested_;
+    if (closing) {
+        window.closing_.emplace(MainRunView::Closing{*closing, counters, details});
+        options.keepRunning = true;
+        // Only its items; of those, any whose program runs (again) is still
+        // skipped like in every run.
+        options.filter = [closing, skip = engine::SkipRunningPrograms(false),
+                          &items = window.closing_->items](const engine::ItemAsk& ask) {
+            engine::ItemVerdict v = engine::OnlyOf(*closing, ask);
+            if (v.kind == engine::ItemVerdict::Run) v = skip(ask);
+            if (v.kind == engine::ItemVerdict::Run) ++items;
+            return v;
+        };
+    }
     engine::RunEnd end = engine::CleanNow(view, env, counters, unattended, options);
     running_ = false;
     if (end != engine::RunEnd::Refused) {

@@ -6,6 +6,7 @@
 #include "foundation/app_path.h"
 #include "foundation/prompts.h"
 #include "foundation/text.h"
+#include "shell/closing_watch.h"
 #include "shell/notification_popup.h"
 #include "shell/update_check.h"
 
@@ -70,6 +71,7 @@ frmNotification* NotificationWindow() { return m_NotificationWindow.get(); }
 
 void m_NotificationWindow_Clicked(const std::wstring& key) {
     if (updatecheck::HandleClick(key)) return;
+    if (closingwatch::HandleClick(key)) return;
     std::wstring text;
     if (key == L"ALERT")
         text = L"You have clicked the Alerts Notification";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -103,17 +104,20 @@ TEST_F(Options, PagesAndTimes) {
     wchar_t buf[256];
     GetWindowTextW(dlg_, buf, 256);
     EXPECT_STREQ(buf, L"Options");
-    // Three pages; only the chosen one shows.
-    const std::pair<const wchar_t*, int> pages[] = {{L"General", Check1}, {L"Schedule", Check7}, {L"Homepage", Text1}};
-    ASSERT_EQ(TabCtrl_GetItemCount(Item(SSTab1)), 3);
-    for (int page = 0; page < 3; ++page) {
+    // Four pages; only the chosen one shows.
+    const std::pair<const wchar_t*, int> pages[] = {{L"General", Check1},
+                                                    {L"Schedule", Check7},
+                                                    {L"Homepage", Text1},
+                                                    {L"When a browser closes", lstWhenClosed}};
+    ASSERT_EQ(TabCtrl_GetItemCount(Item(SSTab1)), 4);
+    for (int page = 0; page < 4; ++page) {
         TCITEMW item{TCIF_TEXT};
         item.pszText = buf;
         item.cchTextMax = 256;
         TabCtrl_GetItem(Item(SSTab1), page, &item);
         EXPECT_STREQ(buf, pages[page].first);
         SelectPage(dlg_, page);
-        for (int other = 0; other < 3; ++other) {
+        for (int other = 0; other < 4; ++other) {
             HWND sheet = GetParent(Item(pages[other].second));
             EXPECT_EQ((GetWindowLongPtrW(sheet, GWL_STYLE) & WS_VISIBLE) != 0, other == page) << page << other;
         }
@@ -392,3 +396,39 @@ TEST_F(Options, WhatCannotBeStoredIsSaidAndTheDialogStays) {
 }
 
 }  // namespace
+
+// One box per application the host lists, ticked from section WhenClosed
+// (absent = off); OK stores every box and tells the watcher.
+TEST_F(Options, WhenABrowserClosesBoxes) {
+    host_.closingBoxes = {{L"Internet Explorer", L"Internet Explorer"}, {L"Firefox", L"Firefox"},
+                          {L"Odd=Name", L"Odd_Name"}};
+    host_.RefreshClosingWatch = [this] { calls_.push_back(L"watch"); };
+    nvtest::WriteText(dir_ / L"prisd.dat", "[WhenClosed]\r\nFirefox=1\r\nOdd_Name=0\r\n");
+    dlg_ = Create(nullptr, host_);
+    ASSERT_NE(dlg_, nullptr);
+    calls_.clear();
+    HWND list = Item(lstWhenClosed);
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    wchar_t buf[64];
+    ListView_GetItemText(list, 2, 0, buf, 64);
+    EXPECT_STREQ(buf, L"Odd=Name");
+    const struct {
+        bool loaded, clicked;
+        const wchar_t* key;
+        const wchar_t* stored;
+    } rows[] = {{false, true, L"Internet Explorer", L"1"}, {true, true, L"Firefox", L"0"}, {false, false, L"Odd_Name", L"0"}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ListView_GetCheckState(list, i) != 0, rows[i].loaded) << i;
+        if (rows[i].clicked) ListView_SetCheckState(list, i, !rows[i].loaded);
+    }
+    Click(IDOK);
+    for (const auto& r : rows) EXPECT_EQ(profile::Read(profile::kWhenClosed, r.key), r.stored) << r.key;
+    EXPECT_EQ(std::count(calls_.begin(), calls_.end(), L"watch"), 1);
+}
+
+TEST_F(Options, WhenABrowserClosesWithNothingInstalled) {
+    Open();
+    EXPECT_EQ(ListView_GetItemCount(Item(lstWhenClosed)), 0);
+    EXPECT_FALSE(IsWindowEnabled(Item(lstWhenClosed)));
+    EXPECT_EQ(Text(LabelWhenClosed), L"No browser or application that can be watched is installed.");
+}
