@@ -37,8 +37,10 @@ exe='C:\nvtest-rule\app\cleaner.exe'
 run() { wine "$exe" "$@" >"$out" 2>"$err" </dev/null; local rc=$?; tr -d '\r' <"$out" >"$out.t"; mv "$out.t" "$out"; return $rc; }
 # Everything on drive C with its size, but what Wine itself rewrites and
 # the totals the clean saves.
+# Wine's own processes come and go with temp files in the Windows folder.
 listing() { (cd "$c" && find . -path ./windows/temp -prune -o -path ./nvtest-rule/app/prisd.dat -prune -o -path './users/*/Temp' -prune -o \
                           -path './users/*/AppData/Local/Temp' -prune -o \
+                          -path './windows/*.tmp' -prune -o \
                           -type d -printf '%p D\n' -o -printf '%p %s\n' | sort); }
 plugin() {  # plugin FILE SECTION LINES... : an enabled plug-in
   local f=$plug/$1 s=$2; shift 2
