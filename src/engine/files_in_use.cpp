@@ -14,6 +14,20 @@ FilesInUse::FilesInUse(EraseContext& erase, Counters& counters, bool markAtResta
 
 FilesInUse::~FilesInUse() { erase_.set_held(previous_); }
 
+bool FilesInUse::MarkHeldFile(const std::wstring& path) {
+    if (!mark_ || erase_.preview()) return false;
+    if (marked_.contains(path)) return true;  // met again by a later step
+    if (marked_.size() + notMarked_.size() >= kMaxHeld) return false;
+    const Fate fate = Normal::MarkHeldAtReboot(path, false);
+    if (fate != Fate::Removed) {
+        notMarked_.emplace(path, fate);
+        return false;
+    }
+    marked_.insert(path);
+    ++counters_.atRestart;
+    return true;
+}
+
 void FilesInUse::OnHeldFile(const std::wstring& path) {
     if (held_.size() >= kMaxHeld) {
         ++files_;
@@ -42,8 +56,14 @@ std::wstring FilesInUse::EndItem(const std::wstring& status) {
             text += L", " + std::to_wstring(files_) + (files_ == 1 ? L" file" : L" files") + L" in use by " + who;
         }
         if (mark_) Mark();
+    } else if (!held_.empty()) {
+        // Cut short: what was marked is marked; no folder is.
+        for (const Target& t : held_)
+            if (!t.folder && marked_.contains(t.path)) erase_.Report(RemovalKind::AtReboot, t.path);
     }
     held_.clear();
+    marked_.clear();
+    notMarked_.clear();
     seen_.clear();
     files_ = 0;
     return text;
@@ -60,13 +80,19 @@ void FilesInUse::Mark() {
     };
     for (const Target& t : held_) {
         Fate fate = Fate::Removed;
-        if (t.folder)
+        if (!t.folder) {
+            // Files were marked as they were met.
+            if (!marked_.contains(t.path)) {
+                const auto why = notMarked_.find(t.path);
+                fate = why == notMarked_.end() ? Fate::Failed : why->second;
+            }
+        } else {
             for (const std::wstring& k : kept)
                 if (below(k, t.path)) fate = Fate::Failed;
-        if (fate == Fate::Removed) fate = Normal::MarkHeldAtReboot(t.path, t.folder);
+            if (fate == Fate::Removed) fate = Normal::MarkHeldAtReboot(t.path, true);
+        }
         if (fate == Fate::Removed) {
             erase_.Report(RemovalKind::AtReboot, t.path);
-            if (!t.folder) ++counters_.atRestart;
             continue;
         }
         kept.push_back(t.path);

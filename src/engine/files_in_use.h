@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
     FilesInUse(const FilesInUse&) = delete;
     FilesInUse& operator=(const FilesInUse&) = delete;
 
+    bool MarkHeldFile(const std::wstring& path) override;
     void OnHeldFile(const std::wstring& path) override;
     void OnHeldFolder(const std::wstring& path) override;
 
@@ -38,6 +40,10 @@ private:
         std::wstring path;
         bool folder;
     };
+    // Files marked as they were met (their size was never counted), and
+    // why others could not be; heard by the sink when the item ends.
+    std::unordered_set<std::wstring> marked_;
+    std::unordered_map<std::wstring, Fate> notMarked_;
     EraseContext& erase_;
     HeldTargets* previous_;
     Counters& counters_;

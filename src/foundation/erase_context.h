@@ -83,6 +83,10 @@ public:
 class HeldTargets {
 public:
     virtual ~HeldTargets() = default;
+    // Asked first, before the file's size is counted: true when the file is
+    // now marked for deletion at the next start, which then counts nothing
+    // until it is gone.
+    virtual bool MarkHeldFile(const std::wstring& path) { return false; }
     virtual void OnHeldFile(const std::wstring& path) = 0;
     virtual void OnHeldFolder(const std::wstring& path) = 0;
 };

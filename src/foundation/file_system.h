@@ -84,6 +84,12 @@ enum class Delete { Unhide, Force, Plain };
 // changes and the result is the one a clean would give (files in use aside).
 // With secure deletion on, the file is overwritten once its deletion is
 // assured. The sink hears the file's fate when it was not simply removed.
+// A file left in use and, with "Delete files in use at the next restart",
+// marked for deletion then: its size is not counted until it is gone.
+inline bool MarkedAtRestart(EraseContext& ctx, const PathBuf& path, Fate fate) {
+    return fate == Fate::InUse && ctx.held() && ctx.held()->MarkHeldFile(path.Shown());
+}
+
 template <typename Counted>
 FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, Delete how, EraseContext& ctx,
                      Counted&& counted);
@@ -158,9 +164,9 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         ScopedFile h(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         const DWORD openError = h ? 0 : GetLastError();
-        counted(path, SizeOf(fd));
         result = h ? FileResult::Removed : FileResult::Failed;
         if (!h) fate = LeftFate(openError, readOnly);
+        if (!MarkedAtRestart(ctx, path, fate)) counted(path, SizeOf(fd));
     } else {
         // The one place a file is deleted by a disposition call: one handle
         // for the link check, the unhide, the overwrite and the delete, so no
@@ -180,7 +186,6 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
             basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
             SetFileInformationByHandle(h.get(), FileBasicInfo, &basic, sizeof basic);
         }
-        counted(path, SizeOf(fd));
         // Secure deletion opens the file for writing before it is marked (a
         // file marked for deletion opens no more), and writes only once the
         // mark holds: a file that stays is never left overwritten.
@@ -189,10 +194,12 @@ FileResult EraseFile(Folder& folder, PathBuf& path, const WIN32_FIND_DATAW& fd, 
         FILE_DISPOSITION_INFO dispose{TRUE};
         if (h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose)) {
             result = FileResult::Removed;
+            counted(path, SizeOf(fd));
             if (writer) fate = KeptFate(writer->Run([&ctx] { ctx.MaybePump(); }));
         } else {
             result = FileResult::Failed;
             fate = LeftFate(h ? GetLastError() : openError, readOnly && !resetAttrs);
+            if (!MarkedAtRestart(ctx, path, fate)) counted(path, SizeOf(fd));
         }
     }
     if (fate != Fate::Removed && ctx.has_sink()) ctx.ReportFate(path.Shown(), SizeOf(fd), fate);

@@ -22,6 +22,9 @@ mkdir -p "$app" "$d/held/sub" "$d/kept" "$root/outside"
 cp "$bin/cleaner.exe" "$app/"
 cp "$testbin/holdopen.exe" "$root/"
 for f in held/one.txt held/sub/two.txt held/free.txt; do echo data > "$d/$f"; done
+# The two files that will be marked weigh 1 MiB each: a marked file is not
+# counted in the released space until it is gone.
+for f in held/one.txt held/sub/two.txt; do head -c 1048576 /dev/zero > "$d/$f"; done
 echo twin > "$root/outside/twin.txt"
 ln "$root/outside/twin.txt" "$d/kept/hard.txt"
 echo target > "$root/outside/target.txt"
@@ -56,6 +59,8 @@ check "box off: the row keeps today's words" grep -qxF $'Custom Item\tDone' "$ou
 check "box off: no restart sentence" bash -c "! grep -qF 'next restart' '$out'"
 check "box off: nothing marked" [ -z "$(pending)" ]
 check "box off: the free file went at once" [ ! -e "$d/held/free.txt" ]
+space() { grep -o 'Released HD Space:[0-9.]*MB' "$out" | tr -dc '0-9.\n'; }
+off_space=$(space)
 
 clean 1
 marks=$(pending)
@@ -65,6 +70,8 @@ check "box on: exactly the held files, each folder after its files" [ "$marks" =
 check "box on: the row keeps today's words (Wine names no holder)" grep -qxF $'Custom Item\tDone' "$out"
 check "box on: the end message counts the files marked" grep -qxF '2 files will be deleted at the next restart.' "$out"
 check "box on: a hard-linked file and a link are never marked" bash -c "! grep -qiE 'kept|outside' <<<'$marks'"
+check "box on: the marked files are not counted as released" \
+  awk -v off="$off_space" -v on="$(space)" 'BEGIN { d = off - on; exit !(d > 1.99 && d < 2.01) }'
 release
 
 log=$(mktemp)
