@@ -9,6 +9,7 @@
 #include "foundation/app_path.h"
 #include "foundation/launcher.h"
 #include "foundation/registry_access.h"
+#include "foundation/selection_profile.h"
 #include "foundation/system.h"
 
 namespace nv::engine {
@@ -511,6 +512,11 @@ const Group kGroups[] = {
 }  // namespace
 
 std::span<const Group> Catalogue() { return kGroups; }
+
+bool Selected(const Group& g, const Item& item) {
+    const std::wstring v = profile::Read(g.section, item.key);
+    return item.gate == Gate::Numeric ? profile::IsNumericFlagOn(v) : profile::IsTextFlagOn(v);
+}
 
 Environment LoadEnvironment() {
     // An unreadable shell folder stays unknown ("") rather than "Error".

@@ -169,6 +169,9 @@ struct Group {
 // follow them in the run).
 std::span<const Group> Catalogue();
 
+// Whether the user ticked the item (its gate's test on the profile value).
+bool Selected(const Group& g, const Item& item);
+
 // Performs one step, adding its results to the counters.
 void RunStep(RunContext& ctx, const Step& step);
 

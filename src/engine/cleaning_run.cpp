@@ -35,11 +35,6 @@ std::wstring Totals(double regCount, double bytes) {
     return L" Cleaned Registry Keys: " + NumberText(regCount) + L" Released HD Space:" + MegabytesText(bytes) + L"MB";
 }
 
-bool Selected(const Group& g, const Item& item) {
-    std::wstring v = profile::Read(g.section, item.key);
-    return item.gate == Gate::Numeric ? profile::IsNumericFlagOn(v) : profile::IsTextFlagOn(v);
-}
-
 }  // namespace
 
 std::wstring EndMessage(double regCount, double bytes) {

@@ -6,20 +6,17 @@
 
 #include "foundation/registry_access.h"
 #include "foundation/selection_profile.h"
+#include "foundation/text.h"
 #include "plugins/plugin_files.h"
 
 namespace nv::engine {
 namespace {
 
-bool Same(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 template <class Names>
 bool Shares(const std::vector<std::wstring>& ours, const Names& theirs) {
     for (const auto& o : ours)
         for (const auto& t : theirs)
-            if (Same(o, t)) return true;
+            if (SameText(o, t)) return true;
     return false;
 }
 
@@ -62,7 +59,7 @@ std::vector<ClosingApp> ClosingApps() {
         if (p.extras.close.empty()) continue;
         const std::wstring name = AppNameOf(p.name);
         auto it = std::find_if(apps.begin(), apps.end(), [&](const ClosingApp& a) {
-            return Shares(a.exeNames, p.extras.close) || Same(a.name, name);
+            return Shares(a.exeNames, p.extras.close) || SameText(a.name, name);
         });
         if (it == apps.end()) it = apps.insert(apps.end(), ClosingApp{name, {}});
         for (const auto& exe : p.extras.close)
@@ -91,9 +88,7 @@ ItemVerdict OnlyOf(const ClosingApp& app, const ItemAsk& ask) {
 bool AnySelected(const ClosingApp& app) {
     for (const Group& g : Catalogue())
         for (const Item& item : g.items) {
-            const std::wstring v = profile::Read(g.section, item.key);
-            const bool on = item.gate == Gate::Numeric ? profile::IsNumericFlagOn(v) : profile::IsTextFlagOn(v);
-            if (on && OnlyOf(app, {g.section, item.key, item.label, ProgramOf(g.section, item.key)}).kind ==
+            if (Selected(g, item) && OnlyOf(app, {g.section, item.key, item.label, ProgramOf(g.section, item.key)}).kind ==
                           ItemVerdict::Run)
                 return true;
         }

@@ -1,6 +1,6 @@
 #include "engine/item_programs.h"
 
-#include <windows.h>
+#include "foundation/text.h"
 
 namespace nv::engine {
 namespace {
@@ -84,12 +84,8 @@ const KeyedProgram kByItem[] = {
     {L"mail", L"", kWindowsMailProgram},
 };
 
-bool Same(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && Same(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -98,9 +94,9 @@ std::span<const BrowserGroup> BrowserGroups() { return kBrowsers; }
 
 const ItemProgram* ProgramOf(std::wstring_view section, std::wstring_view key) {
     for (const auto& b : kBrowsers)
-        if (Same(section, b.section)) return &b.program;
+        if (SameText(section, b.section)) return &b.program;
     for (const auto& k : kByItem)
-        if (Same(section, k.section) && StartsWith(key, k.keyPrefix)) return &k.program;
+        if (SameText(section, k.section) && StartsWith(key, k.keyPrefix)) return &k.program;
     return nullptr;
 }
 

@@ -7,13 +7,10 @@
 
 #include "engine/cleaning_run.h"
 #include "foundation/processes.h"
+#include "foundation/text.h"
 
 namespace nv::engine {
 namespace {
-
-bool Same(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
 
 // The process list, taken again when it is older than a second: a run asks
 // for dozens of items within moments, and a program closed or started
@@ -86,9 +83,9 @@ std::vector<RunningProgram> RunningProgramsOfSelection(const Environment& env) {
     options.filter = [&](const ItemAsk& a) {
         if (auto owner = RunningOwner(a, now)) {
             auto known = [&](const RunningProgram& p) {
-                return Same(p.name, owner->name) ||
+                return SameText(p.name, owner->name) ||
                        std::any_of(p.exeNames.begin(), p.exeNames.end(),
-                                   [&](const std::wstring& exe) { return Same(exe, owner->exeNames.front()); });
+                                   [&](const std::wstring& exe) { return SameText(exe, owner->exeNames.front()); });
             };
             if (std::none_of(found.begin(), found.end(), known)) found.push_back(std::move(*owner));
         }

@@ -4,17 +4,14 @@
 #include <tlhelp32.h>
 
 #include "foundation/handles.h"
+#include "foundation/text.h"
 
 namespace nv::processes {
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
 bool Listed(const std::wstring& name, const std::vector<std::wstring>& names) {
     for (const std::wstring& n : names)
-        if (SameName(name, n)) return true;
+        if (SameText(name, n)) return true;
     return false;
 }
 

@@ -11,6 +11,10 @@
 
 namespace nv {
 
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::wstring TrimBlanks(std::wstring_view s) {
     size_t b = 0, e = s.size();
     while (b < e && s[b] == L' ') ++b;

@@ -8,6 +8,10 @@
 
 namespace nv {
 
+// Equal in any letter case, character by character (names of files,
+// processes and sections; no locale rules).
+bool SameText(std::wstring_view a, std::wstring_view b);
+
 // Removes blanks (the space character only) at both ends, as the profile,
 // registry and path code expects; tabs and other white space stay.
 std::wstring TrimBlanks(std::wstring_view s);

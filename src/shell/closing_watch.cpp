@@ -8,6 +8,7 @@
 
 #include "engine/run_details.h"
 #include "foundation/handles.h"
+#include "foundation/text.h"
 #include "shell/details_window.h"
 #include "shell/main_window.h"
 
@@ -46,10 +47,6 @@ bool g_inRun = false;
 std::deque<std::pair<std::wstring, std::shared_ptr<const engine::RunDetails>>> g_runs;
 unsigned g_runNumber = 0;
 
-bool Same(const wchar_t* a, const std::wstring& b) {
-    return CompareStringOrdinal(a, -1, b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 void CALLBACK ProcessEnded(void* pid, BOOLEAN) {
     PostMessageW(g_window, kEndedMessage, reinterpret_cast<WPARAM>(pid), 0);
 }
@@ -78,7 +75,7 @@ void Look() {
     for (BOOL ok = Process32FirstW(snap.get(), &pe); ok; ok = Process32NextW(snap.get(), &pe))
         for (WatchedApp& w : g_apps)
             for (const auto& exe : w.app.exeNames)
-                if (Same(pe.szExeFile, exe) && !w.processes.contains(pe.th32ProcessID)) WatchProcess(w, pe.th32ProcessID);
+                if (SameText(pe.szExeFile, exe) && !w.processes.contains(pe.th32ProcessID)) WatchProcess(w, pe.th32ProcessID);
 }
 
 // While every watched application has a process waited on, the list need
